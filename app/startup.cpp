@@ -1,0 +1,49 @@
+#include "startup.h"
+
+#include "app/address_main.h"
+#include "data/dialog_service.h"
+#include "data/program_directory.h"
+#include "ui/qt_dialog_service.h"
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <cstdio>
+
+using namespace qorvel;
+
+bool installProgramHome(const QStringList& arguments) {
+    HomeSources sources;
+    sources.commandLineHome = homeArgument(arguments);
+    sources.environmentHome = qEnvironmentVariable("QORVEL_HOME");
+    sources.executableDir = QCoreApplication::applicationDirPath();
+    sources.userDataDir =
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/qorvel");
+    const QString home = chooseHome(sources);
+
+    const HomeFolders folders = prepareHomeFolders(home);
+    if (!folders.ok) {
+        std::fprintf(stderr, "qorvel: %s\n", qPrintable(folders.error));
+        dialogs().error(folders.error);
+        return false;
+    }
+    setProgramDirectory(home);
+    return true;
+}
+
+int runQorvel(int& argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Qorvel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Qorvel"));
+
+    QtDialogService dialogService;
+    setDialogService(&dialogService);
+
+    int status = 2;
+    if (installProgramHome(QApplication::arguments())) {
+        TAddressMain window;
+        window.show();
+        status = QApplication::exec();
+    }
+    setDialogService(nullptr);
+    return status;
+}

@@ -1,0 +1,15 @@
+#include "shots.h"
+
+#include <QDir>
+#include <QWidget>
+
+void saveShot(QWidget* window, const QString& state) {
+    const QString dir = qEnvironmentVariable("QORVEL_SHOTS");
+    if (dir.isEmpty() || !window)
+        return;
+    QDir().mkpath(dir);
+    QString name = QString::fromLatin1(window->metaObject()->className());
+    if (!state.isEmpty())
+        name += QLatin1Char('-') + state;
+    window->grab().save(QDir(dir).filePath(name + QStringLiteral(".png")));
+}
