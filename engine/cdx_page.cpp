@@ -41,25 +41,46 @@ int bitsFor(uint32_t v) {
     return b;
 }
 
-int trailCount(const char* key, int keyLength, char pad) {
-    int t = 0;
-    while (t < keyLength && key[keyLength - 1 - t] == pad)
-        ++t;
-    return t;
-}
-
-int dupCount(const char* key, const char* prev, int limit) {
-    int d = 0;
-    while (d < limit && key[d] == prev[d])
-        ++d;
-    return d;
-}
+int trailCount(const char* key, int keyLength, char pad) { return trailingPadCount(key, keyLength, pad); }
+int dupCount(const char* key, const char* prev, int limit) { return sharedPrefixCount(key, prev, limit); }
 
 Status damaged(const std::string& fileName, uint32_t offset, const char* what) {
     return Status::Error(fileName + " is damaged: index page at offset " + std::to_string(offset) + " " + what);
 }
 
 }  // namespace
+
+int trailingPadCount(const char* key, int keyLength, char pad) {
+    // Eight bytes at a time: most keys end in a long run of blanks.
+    uint64_t pattern;
+    std::memset(&pattern, static_cast<unsigned char>(pad), 8);
+    int t = 0;
+    while (t + 8 <= keyLength) {
+        uint64_t w;
+        std::memcpy(&w, key + keyLength - t - 8, 8);
+        if (w != pattern)
+            break;
+        t += 8;
+    }
+    while (t < keyLength && key[keyLength - 1 - t] == pad)
+        ++t;
+    return t;
+}
+
+int sharedPrefixCount(const char* key, const char* prev, int limit) {
+    int d = 0;
+    while (d + 8 <= limit) {
+        uint64_t a, b;
+        std::memcpy(&a, key + d, 8);
+        std::memcpy(&b, prev + d, 8);
+        if (a != b)
+            return d + __builtin_ctzll(a ^ b) / 8;
+        d += 8;
+    }
+    while (d < limit && key[d] == prev[d])
+        ++d;
+    return d;
+}
 
 LeafBits leafBitsFor(int keyLength, uint32_t maxRecno) {
     LeafBits b;
@@ -164,17 +185,16 @@ int cdxLeafBytes(const CdxNode& node, int keyLength, char pad) {
     return total;
 }
 
-bool encodeCdxLeaf(const CdxNode& node, int keyLength, char pad, char* page) {
+bool encodeCdxLeafRun(const LeafRun& run, int keyLength, uint32_t left, uint32_t right, bool root, char* page) {
     std::memset(page, 0, CdxPageLayout::kPageSize);
     uint32_t maxRec = 0;
-    for (uint32_t r : node.recnos)
-        maxRec = std::max(maxRec, r);
+    for (size_t i = 0; i < run.count; ++i)
+        maxRec = std::max(maxRec, run.recnos[i]);
     const LeafBits bits = leafBitsFor(keyLength, maxRec);
-    uint16_t attr = CdxPageLayout::kLeaf | (node.root ? CdxPageLayout::kRoot : 0);
-    putLe16(page, attr);
-    putLe16(page + 2, uint32_t(node.size()));
-    putLe32(page + 4, node.left);
-    putLe32(page + 8, node.right);
+    putLe16(page, CdxPageLayout::kLeaf | (root ? CdxPageLayout::kRoot : 0));
+    putLe16(page + 2, uint32_t(run.count));
+    putLe32(page + 4, left);
+    putLe32(page + 8, right);
     const uint32_t recMask = bits.recnoBits >= 32 ? 0xFFFFFFFFu : (uint32_t(1) << bits.recnoBits) - 1;
     putLe32(page + 14, recMask);
     page[18] = static_cast<char>((1u << bits.dupBits) - 1);
@@ -183,24 +203,36 @@ bool encodeCdxLeaf(const CdxNode& node, int keyLength, char pad, char* page) {
     page[21] = static_cast<char>(bits.dupBits);
     page[22] = static_cast<char>(bits.trailBits);
     page[23] = static_cast<char>(bits.bytes);
+    const int entriesEnd = CdxPageLayout::kLeafHeader + int(run.count) * bits.bytes;
     int keyEnd = CdxPageLayout::kPageSize;
     char* entry = page + CdxPageLayout::kLeafHeader;
-    for (size_t i = 0; i < node.size(); ++i, entry += bits.bytes) {
-        const char* k = node.key(i, keyLength);
-        const int trail = trailCount(k, keyLength, pad);
-        const int dup = i ? dupCount(k, node.key(i - 1, keyLength), keyLength - trail) : 0;
+    for (size_t i = 0; i < run.count; ++i, entry += bits.bytes) {
+        const int dup = run.dup[i], trail = run.trail[i];
         const int stored = keyLength - dup - trail;
         keyEnd -= stored;
-        if (keyEnd < CdxPageLayout::kLeafHeader + int(node.size()) * bits.bytes)
+        if (keyEnd < entriesEnd)
             return false;
-        std::memcpy(page + keyEnd, k + dup, size_t(stored));
-        const uint64_t v = uint64_t(node.recnos[i]) | uint64_t(dup) << bits.recnoBits |
+        std::memcpy(page + keyEnd, run.keys[i] + dup, size_t(stored));
+        const uint64_t v = uint64_t(run.recnos[i]) | uint64_t(dup) << bits.recnoBits |
                            uint64_t(trail) << (bits.recnoBits + bits.dupBits);
         for (int b = 0; b < bits.bytes; ++b)
             entry[b] = static_cast<char>(v >> (8 * b));
     }
-    putLe16(page + 12, uint32_t(keyEnd - CdxPageLayout::kLeafHeader - int(node.size()) * bits.bytes));
+    putLe16(page + 12, uint32_t(keyEnd - entriesEnd));
     return true;
+}
+
+bool encodeCdxLeaf(const CdxNode& node, int keyLength, char pad, char* page) {
+    const size_t n = node.size();
+    std::vector<const char*> keys(n);
+    std::vector<uint8_t> dup(n), trail(n);
+    for (size_t i = 0; i < n; ++i) {
+        keys[i] = node.key(i, keyLength);
+        trail[i] = uint8_t(trailCount(keys[i], keyLength, pad));
+        dup[i] = i ? uint8_t(dupCount(keys[i], keys[i - 1], keyLength - trail[i])) : 0;
+    }
+    return encodeCdxLeafRun(LeafRun{keys.data(), node.recnos.data(), dup.data(), trail.data(), n}, keyLength,
+                            node.left, node.right, node.root, page);
 }
 
 void encodeCdxInterior(const CdxNode& node, int keyLength, char* page) {

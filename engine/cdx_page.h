@@ -63,6 +63,21 @@ LeafBits leafBitsFor(int keyLength, uint32_t maxRecno);
 
 // Bytes of key i that a leaf stores: key length minus shared prefix and pad tail.
 int storedKeyBytes(const char* key, const char* previousKey, int keyLength, char pad);
+// The pad bytes at the end of a key, and the bytes a key shares with the one before
+// it (at most limit).
+int trailingPadCount(const char* key, int keyLength, char pad);
+int sharedPrefixCount(const char* key, const char* previous, int limit);
+
+// Encodes a leaf from keys whose duplicate and trailing counts are known (dup[0] must
+// be 0). Returns false when they do not fit.
+struct LeafRun {
+    const char* const* keys;
+    const uint32_t* recnos;
+    const uint8_t* dup;
+    const uint8_t* trail;
+    size_t count;
+};
+bool encodeCdxLeafRun(const LeafRun& run, int keyLength, uint32_t left, uint32_t right, bool root, char* page);
 
 // Decodes a page; every count, mask and offset is checked against the page and the
 // file size. fileName names the file in messages.

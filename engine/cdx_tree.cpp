@@ -40,61 +40,68 @@ Result<uint32_t> CdxTree::bulkBuild(PageFile& file, int keyLength, char pad, con
         const char* lastKey;
         uint32_t lastRecno;
     };
-    std::vector<std::string> pages;
-    std::vector<Built> level;
-    CdxNode node;
-    size_t i = 0;
     const size_t n = entries.size();
+    std::vector<const char*> keys(n);
+    std::vector<uint32_t> recnos(n);
+    std::vector<uint8_t> dup(n), trail(n);
+    for (size_t i = 0; i < n; ++i) {
+        keys[i] = entries[i].key;
+        recnos[i] = entries[i].recno;
+        trail[i] = uint8_t(trailingPadCount(keys[i], keyLength, pad));
+        dup[i] = i ? uint8_t(sharedPrefixCount(keys[i], keys[i - 1], keyLength - trail[i])) : 0;
+    }
+    // Page boundaries: as many keys as fit; a page's first key shares nothing.
     std::vector<size_t> starts;
-    // First pass: decide page boundaries.
-    while (i < n || starts.empty()) {
+    size_t i = 0;
+    do {
         starts.push_back(i);
-        int stored = 0;
+        int bytes = 0;
         uint32_t maxRec = 0;
+        int entry = leafBitsFor(keyLength, 0).bytes;
         size_t count = 0;
         while (i < n) {
-            const char* prev = count ? entries[i - 1].key : nullptr;
-            const int s = storedKeyBytes(entries[i].key, prev, keyLength, pad);
-            const uint32_t m = std::max(maxRec, entries[i].recno);
-            const int total = stored + s + int(count + 1) * leafBitsFor(keyLength, m).bytes;
-            if (total > CdxPageLayout::kLeafSpace && count > 0)
+            const int s = keyLength - trail[i] - (count ? dup[i] : 0);
+            if (recnos[i] > maxRec) {
+                maxRec = recnos[i];
+                entry = leafBitsFor(keyLength, maxRec).bytes;
+            }
+            if (bytes + s + int(count + 1) * entry > CdxPageLayout::kLeafSpace && count > 0)
                 break;
-            stored += s;
-            maxRec = m;
+            bytes += s;
             ++count;
             ++i;
         }
-        if (n == 0)
-            break;
-    }
+    } while (i < n);
+
     const size_t leafCount = starts.size();
     const uint32_t firstLeaf = file.reserve(leafCount);
     std::string buffer(leafCount * CdxPageLayout::kPageSize, '\0');
+    std::vector<Built> level;
+    level.reserve(leafCount);
     for (size_t p = 0; p < leafCount; ++p) {
         const size_t from = starts[p];
         const size_t to = p + 1 < leafCount ? starts[p + 1] : n;
-        node = CdxNode();
-        node.offset = firstLeaf + uint32_t(p * CdxPageLayout::kPageSize);
-        node.leaf = true;
-        node.root = leafCount == 1;
-        node.left = p > 0 ? node.offset - CdxPageLayout::kPageSize : kNone;
-        node.right = p + 1 < leafCount ? node.offset + CdxPageLayout::kPageSize : kNone;
-        node.keys.resize((to - from) * size_t(keyLength));
-        node.recnos.resize(to - from);
-        for (size_t k = from; k < to; ++k) {
-            std::memcpy(node.key(k - from, keyLength), entries[k].key, size_t(keyLength));
-            node.recnos[k - from] = entries[k].recno;
-        }
-        if (!encodeCdxLeaf(node, keyLength, pad, buffer.data() + p * CdxPageLayout::kPageSize))
+        const uint32_t offset = firstLeaf + uint32_t(p * CdxPageLayout::kPageSize);
+        const uint8_t savedDup = from < n ? dup[from] : 0;
+        if (from < n)
+            dup[from] = 0;
+        const LeafRun run{keys.data() + from, recnos.data() + from, dup.data() + from, trail.data() + from, to - from};
+        const bool ok = encodeCdxLeafRun(run, keyLength, p > 0 ? offset - CdxPageLayout::kPageSize : kNone,
+                                         p + 1 < leafCount ? offset + CdxPageLayout::kPageSize : kNone,
+                                         leafCount == 1, buffer.data() + p * CdxPageLayout::kPageSize);
+        if (from < n)
+            dup[from] = savedDup;
+        if (!ok)
             return Status::Error(file.name() + ": an index key is too long for a page");
         if (to > from)
-            level.push_back(Built{node.offset, entries[to - 1].key, entries[to - 1].recno});
+            level.push_back(Built{offset, keys[to - 1], recnos[to - 1]});
         else
-            level.push_back(Built{node.offset, nullptr, 0});
+            level.push_back(Built{offset, nullptr, 0});
     }
     if (auto st = file.writeBytes(firstLeaf, buffer.data(), buffer.size()); !st)
         return st;
 
+    CdxNode node;
     const size_t capacity = size_t(CdxPageLayout::interiorCapacity(keyLength));
     std::string blankKey(size_t(keyLength), pad);
     while (level.size() > 1) {

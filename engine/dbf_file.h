@@ -40,6 +40,13 @@ public:
     // True when the header's count disagreed with the file's length on open (the
     // table was left mid-change); the file is read by its length.
     bool countWasRepaired() const { return repaired_; }
+    // The repaired count is written with the next header write.
+    void acceptRepair() {
+        if (repaired_) {
+            repaired_ = false;
+            headerDirty_ = true;
+        }
+    }
 
     // REQUIRES: 1 <= recno <= recordCount(). Valid until the next append or resize.
     const char* record(uint32_t recno) const {

@@ -70,8 +70,13 @@ Result<std::unique_ptr<Table>> Table::open(const std::string& path, OpenMode mod
             return fpt.status();
         t->fpt_ = std::move(*fpt);
     }
+    // A new record is blank, with logical fields false, as FoxPro makes them.
     t->blank_.assign(h.recordLength, ' ');
-    t->buffer_.assign(h.recordLength, ' ');
+    for (const FieldInfo& f : h.fields) {
+        if (f.type == 'L')
+            t->blank_[size_t(f.offset)] = 'F';
+    }
+    t->buffer_ = t->blank_;
     if (auto st = t->openProductionIndex(); !st)
         return st;
     if (auto st = t->goTop(); !st)

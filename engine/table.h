@@ -114,6 +114,9 @@ public:
     std::string orderFile() const;  // the file of the current order; empty in record order
     // Adds a tag to the production index (created when missing) from every record.
     Status createTag(std::string_view name, std::string_view expression, const Progress& progress = {});
+    // Adds several tags in one go; progress counts finished tags.
+    using TagDefinition = std::pair<std::string, std::string>;  // name, key expression
+    Status createTags(const std::vector<TagDefinition>& tags, const Progress& progress = {});
     // Closes the production index and any extra index files.
     Status closeIndexes();
     // The production index exists but cannot be trusted (damaged, or left mid-update
@@ -223,9 +226,22 @@ private:
     std::optional<std::vector<uint32_t>> candidatesFromIndex(const ExprNode& ast);
 
     // Maintenance.
-    Status buildAllTags(const std::string& cdxPath, const std::vector<std::pair<std::string, std::string>>& tags,
-                        const Progress& progress, uint64_t base, uint64_t total);
-    Result<std::vector<CdxTree::Entry>> sortedEntries(KeyMaker& maker, std::string& keyStore);
+public:
+    struct SortItem {
+        uint64_t prefix;  // first eight key bytes, big-endian, so integer order is byte order
+        uint32_t recno;
+    };
+
+private:
+    struct TagBuild {
+        std::string name;
+        KeyMaker maker;
+        std::string keys;  // one key per record, in record order
+        std::vector<SortItem> items;
+    };
+    Status addTags(IndexFile& file, const std::vector<TagDefinition>& tags, const Progress& progress);
+    Status computeKeys(std::vector<TagBuild>& group, size_t from, size_t to);
+    static std::vector<CdxTree::Entry> sortKeys(TagBuild& build);
 
     std::unique_ptr<DbfFile> dbf_;
     std::unique_ptr<FptFile> fpt_;

@@ -32,47 +32,101 @@ Status syncDirectoryOf(const std::string& path) {
 
 }  // namespace
 
-Result<std::vector<CdxTree::Entry>> Table::sortedEntries(KeyMaker& maker, std::string& keyStore) {
+namespace {
+
+using SortItem = Table::SortItem;
+
+// Stable sort by prefix: least significant byte first, one counting pass per byte,
+// skipping bytes every item shares. Items arrive in record order, so equal keys stay
+// in record-number order as the index wants them.
+void radixSortByPrefix(std::vector<SortItem>& items) {
+    std::vector<SortItem> scratch(items.size());
+    for (int shift = 0; shift < 64; shift += 8) {
+        size_t counts[256] = {};
+        for (const SortItem& it : items)
+            ++counts[(it.prefix >> shift) & 0xFF];
+        if (std::any_of(std::begin(counts), std::end(counts), [&](size_t c) { return c == items.size(); }))
+            continue;
+        size_t pos[256];
+        size_t sum = 0;
+        for (int b = 0; b < 256; ++b) {
+            pos[b] = sum;
+            sum += counts[b];
+        }
+        for (const SortItem& it : items)
+            scratch[pos[(it.prefix >> shift) & 0xFF]++] = it;
+        items.swap(scratch);
+    }
+}
+
+}  // namespace
+
+Status Table::computeKeys(std::vector<TagBuild>& group, size_t from, size_t to) {
     const uint32_t count = recordCount();
-    const int len = maker.format().length;
-    keyStore.assign(size_t(count) * size_t(len), ' ');
-    struct Item {
-        uint64_t prefix;
-        uint32_t recno;
-    };
-    std::vector<Item> items(count);
+    for (size_t g = from; g < to; ++g) {
+        TagBuild& b = group[g];
+        b.keys.assign(size_t(count) * size_t(b.maker.format().length), ' ');
+        b.items.resize(count);
+    }
     EvalContext ctx = contextFor(nullptr, 0);
     const char* record = nullptr;
     if (fpt_)
         ctx.memo = [this, &record](int field) { return readMemoRaw(record, field); };
+    // One pass over the records for the whole group: each record is read once while
+    // it is in the cache, whatever the number of tags.
     for (uint32_t r = 1; r <= count; ++r) {
         record = dbf_->record(r);
         ctx.record = record;
         ctx.recno = r;
-        char* k = keyStore.data() + size_t(r - 1) * size_t(len);
-        maker.make(ctx, k);
-        items[r - 1] = Item{bigEndianPrefix(k, len), r};
-    }
-    const char* base = keyStore.data();
-    // The first eight bytes decide most comparisons without touching the keys.
-    std::sort(items.begin(), items.end(), [base, len](const Item& a, const Item& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        if (len > 8) {
-            const int c = std::memcmp(base + size_t(a.recno - 1) * size_t(len) + 8,
-                                      base + size_t(b.recno - 1) * size_t(len) + 8, size_t(len - 8));
-            if (c != 0)
-                return c < 0;
+        for (size_t g = from; g < to; ++g) {
+            TagBuild& b = group[g];
+            const int len = b.maker.format().length;
+            char* k = b.keys.data() + size_t(r - 1) * size_t(len);
+            b.maker.make(ctx, k);
+            b.items[r - 1] = SortItem{bigEndianPrefix(k, len), r};
         }
-        return a.recno < b.recno;
-    });
-    std::vector<CdxTree::Entry> entries(count);
-    for (uint32_t i = 0; i < count; ++i)
-        entries[i] = CdxTree::Entry{base + size_t(items[i].recno - 1) * size_t(len), items[i].recno};
+    }
+    return Status::Ok();
+}
+
+std::vector<CdxTree::Entry> Table::sortKeys(TagBuild& b) {
+    std::vector<SortItem>& items = b.items;
+    const int len = b.maker.format().length;
+    radixSortByPrefix(items);
+    const char* base = b.keys.data();
+    auto keyOf = [base, len](const SortItem& it) { return base + size_t(it.recno - 1) * size_t(len); };
+    if (len > 8) {
+        // Runs that share the first eight bytes are ordered by the rest; a run of one
+        // repeated key is already in order.
+        size_t i = 0;
+        while (i < items.size()) {
+            size_t j = i + 1;
+            bool allSame = true;
+            while (j < items.size() && items[j].prefix == items[i].prefix) {
+                allSame = allSame && std::memcmp(keyOf(items[i]) + 8, keyOf(items[j]) + 8, size_t(len - 8)) == 0;
+                ++j;
+            }
+            if (j - i > 1 && !allSame) {
+                std::stable_sort(items.begin() + std::ptrdiff_t(i), items.begin() + std::ptrdiff_t(j),
+                                 [&](const SortItem& a, const SortItem& c) {
+                                     return std::memcmp(keyOf(a) + 8, keyOf(c) + 8, size_t(len - 8)) < 0;
+                                 });
+            }
+            i = j;
+        }
+    }
+    std::vector<CdxTree::Entry> entries(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        entries[i] = CdxTree::Entry{keyOf(items[i]), items[i].recno};
+    std::vector<SortItem>().swap(items);
     return entries;
 }
 
 Status Table::createTag(std::string_view name, std::string_view expression, const Progress& progress) {
+    return createTags({TagDefinition(std::string(name), std::string(expression))}, progress);
+}
+
+Status Table::createTags(const std::vector<TagDefinition>& tags, const Progress& progress) {
     if (pending()) {
         if (auto st = post(); !st)
             return st;
@@ -81,9 +135,6 @@ Status Table::createTag(std::string_view name, std::string_view expression, cons
         return st;
     if (!productionProblem_.empty())
         return Status::Error("The index of " + dbf_->name() + " must be rebuilt first: " + productionProblem_);
-    auto maker = KeyMaker::create(expression, fields());
-    if (!maker)
-        return maker.status();
     if (!production_) {
         auto f = IndexFile::createCdx(productionIndexPath());
         if (!f)
@@ -93,44 +144,52 @@ Status Table::createTag(std::string_view name, std::string_view expression, cons
         if (auto st = dbf_->writeHeader(); !st)
             return st;
     }
-    std::string keys;
-    auto entries = sortedEntries(*maker, keys);
-    if (!entries)
-        return entries.status();
-    auto tag = production_->addTag(std::string(name), std::move(*maker), *entries);
-    if (!tag)
-        return tag.status();
-    if (auto st = production_->flush(); !st)
-        return st;
+    Status st = addTags(*production_, tags, progress);
     rebuildOrders();
-    if (progress)
-        progress(1, 1);
-    return Status::Ok();
+    return st;
 }
 
-Status Table::buildAllTags(const std::string& cdxPath, const std::vector<std::pair<std::string, std::string>>& tags,
-                           const Progress& progress, uint64_t base, uint64_t total) {
-    auto f = IndexFile::createCdx(cdxPath);
-    if (!f)
-        return f.status();
-    uint64_t done = base;
+Status Table::addTags(IndexFile& file, const std::vector<TagDefinition>& tags, const Progress& progress) {
+    std::vector<TagBuild> builds;
     for (const auto& [name, expression] : tags) {
         auto maker = KeyMaker::create(expression, fields());
         if (!maker)
             return Status::Error("Tag " + name + ": " + maker.message());
-        std::string keys;
-        auto entries = sortedEntries(*maker, keys);
-        if (!entries)
-            return entries.status();
-        auto tag = (*f)->addTag(name, std::move(*maker), *entries);
-        if (!tag)
-            return tag.status();
-        if (progress)
-            progress(++done, total);
+        builds.push_back(TagBuild{name, std::move(*maker), {}, {}});
     }
-    if (auto st = (*f)->flush(); !st)
-        return st;
-    return (*f)->sync();
+    // Tags are built in groups whose keys fit the budget together; a group shares one
+    // pass over the records.
+    constexpr uint64_t kKeyBudget = uint64_t(96) << 20;
+    const uint64_t perRecord = sizeof(SortItem);
+    uint64_t done = 0;
+    size_t from = 0;
+    while (from < builds.size()) {
+        size_t to = from;
+        uint64_t bytes = 0;
+        while (to < builds.size()) {
+            const uint64_t need = uint64_t(recordCount()) * (uint64_t(builds[to].maker.format().length) + perRecord);
+            if (to > from && bytes + need > kKeyBudget)
+                break;
+            bytes += need;
+            ++to;
+        }
+        if (auto st = computeKeys(builds, from, to); !st)
+            return st;
+        for (size_t g = from; g < to; ++g) {
+            TagBuild& b = builds[g];
+            const std::vector<CdxTree::Entry> entries = sortKeys(b);
+            auto tag = file.addTag(b.name, std::move(b.maker), entries);
+            std::string().swap(b.keys);
+            if (!tag)
+                return tag.status();
+            if (auto st = file.flush(); !st)
+                return st;
+            if (progress)
+                progress(++done, tags.size());
+        }
+        from = to;
+    }
+    return Status::Ok();
 }
 
 Status Table::reindex(const Progress& progress) {
@@ -141,7 +200,7 @@ Status Table::reindex(const Progress& progress) {
     if (!dbf_->writable())
         return Status::Error(dbf_->name() + " is open read-only");
     // The tag list comes from the index itself, even one left mid-update.
-    std::vector<std::pair<std::string, std::string>> tags;
+    std::vector<TagDefinition> tags;
     const std::string cdxPath = productionIndexPath();
     if (production_) {
         for (const auto& t : production_->tags())
@@ -159,10 +218,18 @@ Status Table::reindex(const Progress& progress) {
     rebuildOrders();
     const std::string temp = cdxPath + ".rebuild~";
     ::unlink(temp.c_str());
-    if (auto st = buildAllTags(temp, tags, progress, 0, tags.size()); !st) {
+    Status built = [&]() -> Status {
+        auto f = IndexFile::createCdx(temp);
+        if (!f)
+            return f.status();
+        if (auto st = addTags(**f, tags, progress); !st)
+            return st;
+        return (*f)->sync();
+    }();
+    if (!built) {
         ::unlink(temp.c_str());
         openProductionIndex();
-        return st;
+        return built;
     }
     if (::rename(temp.c_str(), cdxPath.c_str()) != 0) {
         const std::string why = std::strerror(errno);
@@ -171,8 +238,7 @@ Status Table::reindex(const Progress& progress) {
         return Status::Error("Cannot replace " + cdxPath + ": " + why);
     }
     syncDirectoryOf(cdxPath);
-    if (dbf_->countWasRepaired())
-        dbf_->setFlags(dbf_->header().flags);  // the header is rewritten with the repaired count below
+    dbf_->acceptRepair();
     if (!tags.empty())
         dbf_->setFlags(uint8_t(dbf_->header().flags | DbfHeader::kFlagProductionIndex));
     if (auto st = dbf_->writeHeader(); !st)
