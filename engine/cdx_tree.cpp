@@ -553,8 +553,14 @@ Status CdxTree::erase(const char* key, uint32_t recno) {
     dirty(leaf);
     if (leaf->size() == 0 && path.size() > 1)
         return removeChild(path, path.size() - 1);
-    if (wasLast)
-        return fixMaxUpwards(path);
+    if (wasLast) {
+        if (auto st = fixMaxUpwards(path); !st)
+            return st;
+    }
+    // Taking a key out can lengthen the one after it (it may share less with its new
+    // neighbour than it did), so a full leaf can overflow here too.
+    if (leafTotal(*leaf, keyLength_) > CdxPageLayout::kLeafSpace)
+        return splitLeaf(path);
     return Status::Ok();
 }
 

@@ -123,7 +123,7 @@ private:
 class Parser {
 public:
     explicit Parser(std::string_view s) : lexer_(s) {}
-    static constexpr int kMaxDepth = 100;
+    static constexpr int kMaxDepth = 256;
 
     Result<ExprPtr> parseAll() {
         if (auto st = advance(); !st)
