@@ -328,6 +328,16 @@ Result<const char*> CdxTree::key(const TreeCursor& c) {
     return static_cast<const char*>((*n)->key(size_t(c.index), keyLength_));
 }
 
+size_t CdxTree::recnosAfter(const TreeCursor& c, uint32_t* out, size_t count) {
+    auto n = load(c.leaf);
+    if (!n)
+        return 0;
+    size_t written = 0;
+    for (size_t i = size_t(c.index) + 1; i < (*n)->size() && written < count; ++i)
+        out[written++] = (*n)->recnos[i];
+    return written;
+}
+
 Result<uint32_t> CdxTree::recno(const TreeCursor& c) {
     auto n = load(c.leaf);
     if (!n)

@@ -55,6 +55,10 @@ public:
     Result<bool> next(TreeCursor& c);
     Result<bool> prev(TreeCursor& c);
 
+    // The record numbers of up to `count` entries after a valid cursor in its leaf
+    // (for reading ahead); returns how many were written.
+    size_t recnosAfter(const TreeCursor& c, uint32_t* out, size_t count);
+
     // Key and record number at a valid cursor.
     Result<const char*> key(const TreeCursor& c);
     Result<uint32_t> recno(const TreeCursor& c);

@@ -2,6 +2,7 @@
 
 #include "engine/codepage.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -51,6 +52,28 @@ Result<KeyMaker> KeyMaker::create(std::string_view expression, const std::vector
     case ValueType::Logical: k.format_ = {KeyType::Logical, 1}; break;
     }
     k.detectFastPath(fields);
+    // Which part of the record the key reads, for reading ahead during builds.
+    int first = 1 << 30, last = 0;
+    auto visit = [&](auto&& self, const ExprNode& n) -> void {
+        if (n.kind == ExprNode::Kind::Name) {
+            for (const auto& f : fields) {
+                if (f.name == n.text) {
+                    first = std::min(first, f.offset);
+                    last = std::max(last, f.offset + f.width);
+                }
+            }
+        } else if (n.kind == ExprNode::Kind::Call && n.text == "DELETED") {
+            first = 0;
+            last = std::max(last, 1);
+        }
+        for (const auto& c : n.children)
+            self(self, *c);
+    };
+    visit(visit, k.expr_.ast());
+    if (last > 0) {
+        k.firstByte_ = first;
+        k.lastByte_ = last;
+    }
     return k;
 }
 

@@ -38,6 +38,10 @@ public:
     // Writes format().length bytes.
     void make(const EvalContext& ctx, char* out);
 
+    // The bytes of a record the key is made from: [first, last).
+    int firstByteRead() const { return firstByte_; }
+    int lastByteRead() const { return lastByte_; }
+
     // A seek value as typed by a caller (text for character keys, digits for numbers,
     // YYYYMMDD or mm/dd/yyyy for dates, T/F/.T./.F. for logicals) in key form. Character
     // values are not padded: a shorter value is a key prefix. Returns false when the
@@ -60,6 +64,7 @@ private:
     Fast fast_ = Fast::None;
     std::vector<Piece> pieces_;
     int logicalOffset_ = 0;
+    int firstByte_ = 0, lastByte_ = 1;
 };
 
 }  // namespace qorvel::engine

@@ -1,5 +1,6 @@
 #include "engine/page_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -10,7 +11,7 @@ namespace qorvel::engine {
 
 namespace {
 
-constexpr size_t kCacheLimit = 1 << 16;  // decoded nodes kept before clean ones are dropped
+size_t g_cacheLimit = 1 << 16;  // decoded nodes kept before the less used half is dropped
 
 std::string baseName(const std::string& path) {
     const auto slash = path.find_last_of('/');
@@ -87,8 +88,10 @@ Status PageFile::writeBytes(uint64_t offset, const char* data, size_t length) {
 
 Result<CdxNode*> PageFile::node(uint32_t offset, int keyLength, char pad) {
     auto it = cache_.find(offset);
-    if (it != cache_.end())
+    if (it != cache_.end()) {
+        it->second.used = ++clock_;
         return it->second.node.get();
+    }
     if (offset % CdxPageLayout::kPageSize != 0 || uint64_t(offset) + CdxPageLayout::kPageSize > size_)
         return Status::Error(name_ + " is damaged: a page offset lies outside the file");
     char page[CdxPageLayout::kPageSize];
@@ -98,7 +101,7 @@ Result<CdxNode*> PageFile::node(uint32_t offset, int keyLength, char pad) {
     if (auto st = decodeCdxPage(page, offset, keyLength, pad, size_, name_, *n); !st)
         return st;
     CdxNode* raw = n.get();
-    cache_[offset] = Entry{std::move(n), keyLength, pad, false};
+    cache_[offset] = Entry{std::move(n), keyLength, pad, false, ++clock_};
     return raw;
 }
 
@@ -120,8 +123,8 @@ CdxNode* PageFile::newNode(int keyLength, char pad, bool leaf) {
     n->offset = offset;
     n->leaf = leaf;
     CdxNode* raw = n.get();
-    cache_[offset] = Entry{std::move(n), keyLength, pad, true};
-    ++dirtyCount_;
+    cache_[offset] = Entry{std::move(n), keyLength, pad, true, ++clock_};
+    dirty_.push_back(offset);
     return raw;
 }
 
@@ -131,17 +134,12 @@ void PageFile::markDirty(CdxNode* n, int keyLength, char pad) {
     e.pad = pad;
     if (!e.dirty) {
         e.dirty = true;
-        ++dirtyCount_;
+        dirty_.push_back(n->offset);
     }
 }
 
 void PageFile::release(uint32_t offset) {
-    auto it = cache_.find(offset);
-    if (it != cache_.end()) {
-        if (it->second.dirty)
-            --dirtyCount_;
-        cache_.erase(it);
-    }
+    cache_.erase(offset);
     freePages_.push_back(offset);
     toBlank_.push_back(offset);
 }
@@ -153,7 +151,7 @@ uint32_t PageFile::appendRaw(const std::string& pages) {
 }
 
 Status PageFile::flush() {
-    if (dirtyCount_ == 0 && toBlank_.empty())
+    if (dirty_.empty() && toBlank_.empty())
         return Status::Ok();
     // Freed pages still hold old content; blank them so that nothing stale remains.
     // Pages reused since are written again below.
@@ -167,9 +165,11 @@ Status PageFile::flush() {
     }
     toBlank_.clear();
     char page[CdxPageLayout::kPageSize];
-    for (auto& [off, e] : cache_) {
-        if (!e.dirty)
-            continue;
+    for (uint32_t off : dirty_) {
+        auto it = cache_.find(off);
+        if (it == cache_.end() || !it->second.dirty)
+            continue;  // released since, or listed twice
+        Entry& e = it->second;
         if (e.node->leaf) {
             if (!encodeCdxLeaf(*e.node, e.keyLength, e.pad, page))
                 return Status::Error(name_ + ": an index page overflowed (internal error)");
@@ -180,16 +180,27 @@ Status PageFile::flush() {
             return st;
         e.dirty = false;
     }
-    dirtyCount_ = 0;
+    dirty_.clear();
     return Status::Ok();
 }
 
+void PageFile::setNodeCacheLimit(size_t nodes) { g_cacheLimit = std::max<size_t>(nodes, 16); }
+
 Status PageFile::trim() {
-    if (cache_.size() <= kCacheLimit)
+    if (cache_.size() <= g_cacheLimit)
         return Status::Ok();
     if (auto st = flush(); !st)
         return st;
-    cache_.clear();
+    // Keep the more recently used half: the upper levels of every tree stay.
+    std::vector<uint64_t> stamps;
+    stamps.reserve(cache_.size());
+    for (const auto& [off, e] : cache_)
+        stamps.push_back(e.used);
+    auto middle = stamps.begin() + std::ptrdiff_t(stamps.size() / 2);
+    std::nth_element(stamps.begin(), middle, stamps.end());
+    const uint64_t cut = *middle;
+    for (auto it = cache_.begin(); it != cache_.end();)
+        it = it->second.used < cut ? cache_.erase(it) : std::next(it);
     return Status::Ok();
 }
 
@@ -197,7 +208,7 @@ void PageFile::dropCache() {
     cache_.clear();
     freePages_.clear();
     toBlank_.clear();
-    dirtyCount_ = 0;
+    dirty_.clear();
 }
 
 Status PageFile::sync() {

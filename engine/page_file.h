@@ -46,6 +46,8 @@ public:
     Status flush();
     // Drops clean nodes when the cache is large; call only between tree operations.
     Status trim();
+    // How many decoded nodes a file keeps before trimming (all files of the process).
+    static void setNodeCacheLimit(size_t nodes);
     void dropCache();
     Status sync();
     Status truncate(uint64_t size);
@@ -57,7 +59,9 @@ private:
         int keyLength = 0;
         char pad = ' ';
         bool dirty = false;
+        uint64_t used = 0;  // when last asked for, to keep the busiest nodes on trimming
     };
+    uint64_t clock_ = 0;
     std::string path_, name_;
     int fd_ = -1;
     bool writable_ = false;
@@ -65,7 +69,7 @@ private:
     std::unordered_map<uint32_t, Entry> cache_;
     std::vector<uint32_t> freePages_;
     std::vector<uint32_t> toBlank_;  // freed pages whose old content is still on disk
-    size_t dirtyCount_ = 0;
+    std::vector<uint32_t> dirty_;  // offsets of changed nodes, so a flush need not scan the cache
 };
 
 }  // namespace qorvel::engine

@@ -533,8 +533,12 @@ Status Table::post() {
             return r.status();
         recno = *r;
         conditionBits_.resize((recordCount() + 63) / 64, 0);
-        if (auto st = maintainIndexes(nullptr, buffer_.data(), recno); !st)
+        if (bulk_ && production_) {
+            if (unindexedFrom_ == 0)
+                unindexedFrom_ = recno;
+        } else if (auto st = maintainIndexes(nullptr, buffer_.data(), recno); !st) {
             return st;
+        }
         if (deletedCount_ && buffer_[0] == '*')
             ++*deletedCount_;
     } else {
@@ -542,8 +546,11 @@ Status Table::post() {
         const std::string old(dbf_->record(recno), dbf_->header().recordLength);
         if (auto st = dbf_->writeRecord(recno, buffer_.data()); !st)
             return st;
-        if (auto st = maintainIndexes(old.data(), buffer_.data(), recno); !st)
-            return st;
+        // A record still waiting to join the indexes gets its keys when it does.
+        if (unindexedFrom_ == 0 || recno < unindexedFrom_) {
+            if (auto st = maintainIndexes(old.data(), buffer_.data(), recno); !st)
+                return st;
+        }
         if (deletedCount_ && (old[0] == '*') != (buffer_[0] == '*'))
             *deletedCount_ += buffer_[0] == '*' ? 1 : uint32_t(-1);
     }
@@ -556,14 +563,17 @@ Status Table::post() {
 }
 
 Status Table::afterChange() {
-    if (bulk_)
-        return Status::Ok();
-    return flush();
+    // The record is on disk; index pages follow at flush() or close(). Until then the
+    // index file carries its open-for-update mark, so a crash in between leaves an
+    // index that reads as unfinished and is rebuilt, never one that silently lacks keys.
+    return Status::Ok();
 }
 
 Status Table::flush() {
     if (!dbf_ || !dbf_->writable())
         return Status::Ok();
+    if (auto st = settleIndexes(); !st)
+        return st;
     if (auto st = dbf_->writeHeader(); !st)
         return st;
     if (production_) {

@@ -43,6 +43,9 @@ struct TagInfo {
 //
 // Changes to the current record collect in a buffer until post(); moving to another
 // record posts them first. Every tag of the production index is kept up to date.
+// post() writes the record at once; index pages and the header's record count are
+// written by flush() and close(). A crash before that leaves every record in place and
+// an index that reads as unfinished (productionIndexInvalid), to be rebuilt.
 class Table {
 public:
     ~Table();
@@ -175,7 +178,8 @@ public:
     // Rebuilds every tag of the production index from the records.
     Status reindex(const Progress& progress = {});
     Status copyStructure(const std::string& path) const;
-    // Defers index writes until endBulk() (for long runs of appends).
+    // For long runs of appends: new records join the indexes in one go when the run
+    // ends (or when an order is next read), and index pages are written then.
     void beginBulk() { bulk_ = true; }
     Status endBulk();
     Status flush();
@@ -207,6 +211,8 @@ private:
     Status writeFieldBytes(int field, std::string_view bytes1252);
     Status maintainIndexes(const char* oldRecord, const char* newRecord, uint32_t recno);
     Status afterChange();
+    // Brings records appended during a bulk run into the indexes.
+    Status settleIndexes();
 
     // Navigation helpers.
     Order* currentOrder();
@@ -238,10 +244,12 @@ private:
         KeyMaker maker;
         std::string keys;  // one key per record, in record order
         std::vector<SortItem> items;
+        std::string sorted;  // the keys again, in key order (read front to back by the page writer)
+        std::vector<CdxTree::Entry> entries;
     };
     Status addTags(IndexFile& file, const std::vector<TagDefinition>& tags, const Progress& progress);
     Status computeKeys(std::vector<TagBuild>& group, size_t from, size_t to);
-    static std::vector<CdxTree::Entry> sortKeys(TagBuild& build);
+    static void sortKeys(TagBuild& build);
 
     std::unique_ptr<DbfFile> dbf_;
     std::unique_ptr<FptFile> fpt_;
@@ -273,6 +281,7 @@ private:
     std::optional<Scope> scope_;
 
     bool deletedHidden_ = true, exact_ = false, softSeek_ = false, century_ = true, bulk_ = false;
+    uint32_t unindexedFrom_ = 0;  // first record appended in bulk and not yet in the indexes; 0 none
 };
 
 }  // namespace qorvel::engine

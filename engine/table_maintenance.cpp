@@ -3,6 +3,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -73,8 +76,21 @@ Status Table::computeKeys(std::vector<TagBuild>& group, size_t from, size_t to) 
     if (fpt_)
         ctx.memo = [this, &record](int field) { return readMemoRaw(record, field); };
     // One pass over the records for the whole group: each record is read once while
-    // it is in the cache, whatever the number of tags.
+    // it is in the cache, whatever the number of tags. The records a few steps ahead
+    // are asked for early, as the pass is bound by memory, not by work.
+    int first = 1 << 30, last = 0;
+    for (size_t g = from; g < to; ++g) {
+        first = std::min(first, group[g].maker.firstByteRead());
+        last = std::max(last, group[g].maker.lastByteRead());
+    }
+    constexpr uint32_t kAhead = 8;
     for (uint32_t r = 1; r <= count; ++r) {
+        if (r + kAhead <= count) {
+            const char* ahead = dbf_->record(r + kAhead);
+            for (int b = first; b < last; b += 64)
+                __builtin_prefetch(ahead + b);
+            __builtin_prefetch(ahead + last - 1);
+        }
         record = dbf_->record(r);
         ctx.record = record;
         ctx.recno = r;
@@ -89,7 +105,7 @@ Status Table::computeKeys(std::vector<TagBuild>& group, size_t from, size_t to) 
     return Status::Ok();
 }
 
-std::vector<CdxTree::Entry> Table::sortKeys(TagBuild& b) {
+void Table::sortKeys(TagBuild& b) {
     std::vector<SortItem>& items = b.items;
     const int len = b.maker.format().length;
     radixSortByPrefix(items);
@@ -115,11 +131,51 @@ std::vector<CdxTree::Entry> Table::sortKeys(TagBuild& b) {
             i = j;
         }
     }
-    std::vector<CdxTree::Entry> entries(items.size());
-    for (size_t i = 0; i < items.size(); ++i)
-        entries[i] = CdxTree::Entry{keyOf(items[i]), items[i].recno};
+    // Copy the keys into key order once, so that writing the pages reads memory front
+    // to back instead of jumping around for every key.
+    b.sorted.resize(b.keys.size());
+    b.entries.resize(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        char* to = b.sorted.data() + i * size_t(len);
+        std::memcpy(to, keyOf(items[i]), size_t(len));
+        b.entries[i] = CdxTree::Entry{to, items[i].recno};
+    }
     std::vector<SortItem>().swap(items);
-    return entries;
+    std::string().swap(b.keys);
+}
+
+Status Table::settleIndexes() {
+    if (unindexedFrom_ == 0)
+        return Status::Ok();
+    const uint32_t from = unindexedFrom_;
+    unindexedFrom_ = 0;
+    if (!production_)
+        return Status::Ok();
+    const uint32_t count = recordCount();
+    const uint64_t waiting = uint64_t(count) - from + 1;
+    // Many new records: building every tag afresh beats inserting key by key.
+    if (waiting * 4 >= count)
+        return reindex();
+    std::string key;
+    std::vector<std::pair<std::string, uint32_t>> keys;
+    for (const auto& t : production_->tags()) {
+        KeyMaker& maker = *t->maker;
+        keys.clear();
+        keys.reserve(size_t(waiting));
+        key.resize(size_t(maker.format().length));
+        for (uint32_t r = from; r <= count; ++r) {
+            maker.make(contextFor(dbf_->record(r), r), key.data());
+            keys.emplace_back(key, r);
+        }
+        // In key order, consecutive inserts land in the same pages.
+        std::sort(keys.begin(), keys.end());
+        for (const auto& [k, r] : keys) {
+            if (auto st = t->tree->insert(k.data(), r); !st)
+                return st;
+        }
+    }
+    cursorValid_ = false;
+    return production_->flush();
 }
 
 Status Table::createTag(std::string_view name, std::string_view expression, const Progress& progress) {
@@ -131,6 +187,8 @@ Status Table::createTags(const std::vector<TagDefinition>& tags, const Progress&
         if (auto st = post(); !st)
             return st;
     }
+    if (auto st = settleIndexes(); !st)
+        return st;
     if (auto st = ensureWritable(); !st)
         return st;
     if (!productionProblem_.empty())
@@ -155,11 +213,14 @@ Status Table::addTags(IndexFile& file, const std::vector<TagDefinition>& tags, c
         auto maker = KeyMaker::create(expression, fields());
         if (!maker)
             return Status::Error("Tag " + name + ": " + maker.message());
-        builds.push_back(TagBuild{name, std::move(*maker), {}, {}});
+        builds.push_back(TagBuild{name, std::move(*maker), {}, {}, {}, {}});
     }
     // Tags are built in groups whose keys fit the budget together; a group shares one
     // pass over the records.
-    constexpr uint64_t kKeyBudget = uint64_t(96) << 20;
+    // More memory for larger tables means fewer passes over them.
+    const uint64_t kKeyBudget = std::clamp<uint64_t>(uint64_t(recordCount()) * 256, uint64_t(96) << 20,
+                                                     uint64_t(512) << 20);
+    constexpr uint32_t kParallelFrom = 20000;  // below this a second thread costs more than it saves
     const uint64_t perRecord = sizeof(SortItem);
     uint64_t done = 0;
     size_t from = 0;
@@ -173,20 +234,71 @@ Status Table::addTags(IndexFile& file, const std::vector<TagDefinition>& tags, c
             bytes += need;
             ++to;
         }
-        if (auto st = computeKeys(builds, from, to); !st)
+        // Two cores: the keys of half the group each, then one thread sorts tags while
+        // this one writes the pages of those already sorted. Progress is reported from
+        // this thread only.
+        const bool parallel = recordCount() >= kParallelFrom;
+        if (parallel && to - from >= 2) {
+            const size_t mid = from + (to - from) / 2;
+            Status other;
+            std::thread helper([&] { other = computeKeys(builds, from, mid); });
+            Status mine = computeKeys(builds, mid, to);
+            helper.join();
+            if (!other)
+                return other;
+            if (!mine)
+                return mine;
+        } else if (auto st = computeKeys(builds, from, to); !st) {
             return st;
-        for (size_t g = from; g < to; ++g) {
+        }
+        std::mutex lock;
+        std::condition_variable ready;
+        size_t sortedUpTo = from;
+        bool stop = false;
+        std::thread sorter;
+        if (parallel) {
+            sorter = std::thread([&] {
+                for (size_t g = from; g < to; ++g) {
+                    {
+                        std::lock_guard<std::mutex> guard(lock);
+                        if (stop)
+                            return;
+                    }
+                    sortKeys(builds[g]);
+                    std::lock_guard<std::mutex> guard(lock);
+                    sortedUpTo = g + 1;
+                    ready.notify_one();
+                }
+            });
+        }
+        Status result = Status::Ok();
+        for (size_t g = from; g < to && result; ++g) {
             TagBuild& b = builds[g];
-            const std::vector<CdxTree::Entry> entries = sortKeys(b);
-            auto tag = file.addTag(b.name, std::move(b.maker), entries);
-            std::string().swap(b.keys);
+            if (parallel) {
+                std::unique_lock<std::mutex> guard(lock);
+                ready.wait(guard, [&] { return sortedUpTo > g; });
+            } else {
+                sortKeys(b);
+            }
+            auto tag = file.addTag(b.name, std::move(b.maker), b.entries);
+            std::vector<CdxTree::Entry>().swap(b.entries);
+            std::string().swap(b.sorted);
             if (!tag)
-                return tag.status();
-            if (auto st = file.flush(); !st)
-                return st;
-            if (progress)
+                result = tag.status();
+            else
+                result = file.flush();
+            if (result && progress)
                 progress(++done, tags.size());
         }
+        if (sorter.joinable()) {
+            {
+                std::lock_guard<std::mutex> guard(lock);
+                stop = true;
+            }
+            sorter.join();
+        }
+        if (!result)
+            return result;
         from = to;
     }
     return Status::Ok();
@@ -199,6 +311,7 @@ Status Table::reindex(const Progress& progress) {
     }
     if (!dbf_->writable())
         return Status::Error(dbf_->name() + " is open read-only");
+    unindexedFrom_ = 0;  // every record is indexed afresh
     // The tag list comes from the index itself, even one left mid-update.
     std::vector<TagDefinition> tags;
     const std::string cdxPath = productionIndexPath();
@@ -413,7 +526,7 @@ Status Table::keyAdd() {
     if (auto st = o->tag->tree->insert(key.data(), recno_); !st)
         return st;
     cursorValid_ = false;
-    return bulk_ ? Status::Ok() : o->file->flush();
+    return Status::Ok();
 }
 
 Status Table::closeIndexFile() {
@@ -432,6 +545,8 @@ Status Table::closeIndexFile() {
 }
 
 Status Table::checkIndexes() {
+    if (auto st = settleIndexes(); !st)
+        return st;
     if (!productionProblem_.empty())
         return Status::Error(productionProblem_);
     if (!production_)

@@ -141,8 +141,16 @@ Status Table::scanForward(TreeCursor c, bool fromTop) {
         auto r = tree.recno(c);
         if (!r)
             return r.status();
-        if (visible(*r))
+        if (visible(*r)) {
+            // Walking an order jumps around the file: ask for the next records early.
+            uint32_t ahead[8];
+            const size_t known = tree.recnosAfter(c, ahead, 8);
+            for (size_t i = 0; i < known; ++i) {
+                if (ahead[i] >= 1 && ahead[i] <= recordCount())
+                    __builtin_prefetch(dbf_->record(ahead[i]));
+            }
             return placeOn(*r, &c);
+        }
         auto n = tree.next(c);
         if (!n)
             return n.status();
@@ -200,6 +208,10 @@ Status Table::goTop() {
         if (auto st = post(); !st)
             return st;
     }
+    if (order_ > 0) {
+        if (auto st = settleIndexes(); !st)
+            return st;
+    }
     bof_ = false;
     found_ = false;
     Order* o = currentOrder();
@@ -223,6 +235,10 @@ Status Table::goBottom() {
         if (auto st = post(); !st)
             return st;
     }
+    if (order_ > 0) {
+        if (auto st = settleIndexes(); !st)
+            return st;
+    }
     bof_ = false;
     found_ = false;
     Order* o = currentOrder();
@@ -237,6 +253,10 @@ Status Table::goBottom() {
 Status Table::skip(int64_t count) {
     if (pending()) {
         if (auto st = post(); !st)
+            return st;
+    }
+    if (order_ > 0) {
+        if (auto st = settleIndexes(); !st)
             return st;
     }
     found_ = false;
@@ -316,6 +336,10 @@ Result<bool> Table::seek(std::string_view value, bool last) {
         if (auto st = post(); !st)
             return st;
     }
+    if (order_ > 0) {
+        if (auto st = settleIndexes(); !st)
+            return st;
+    }
     Order* o = currentOrder();
     if (!o)
         return Status::Error("A seek needs an index order");
@@ -389,6 +413,8 @@ Status Table::setScope(std::string_view top, std::string_view bottom) {
 }
 
 Result<uint32_t> Table::keyNo() {
+    if (auto st = settleIndexes(); !st)
+        return st;
     Order* o = currentOrder();
     if (!o || recno_ == 0)
         return uint32_t(0);
@@ -413,6 +439,8 @@ Result<uint32_t> Table::keyNo() {
 }
 
 Result<std::string> Table::currentKey() {
+    if (auto st = settleIndexes(); !st)
+        return st;
     Order* o = currentOrder();
     if (!o || recno_ == 0)
         return std::string();

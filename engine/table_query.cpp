@@ -53,6 +53,8 @@ Status Table::setQuery(std::string_view condition) {
         return e.status();
     if (e->type() != ValueType::Logical)
         return Status::Error("The condition \"" + std::string(condition) + "\" is not a logical expression");
+    if (auto st = settleIndexes(); !st)
+        return st;
     query_ = std::move(*e);
     querySource_ = std::string(condition);
     return computeConditionBits();
@@ -79,8 +81,12 @@ Status Table::computeConditionBits() {
         }
     };
     if (auto candidates = candidatesFromIndex(cond.ast())) {
-        for (uint32_t r : *candidates)
-            test(r);
+        const std::vector<uint32_t>& c = *candidates;
+        for (size_t i = 0; i < c.size(); ++i) {
+            if (i + 8 < c.size())
+                __builtin_prefetch(dbf_->record(c[i + 8]));
+            test(c[i]);
+        }
     } else {
         dbf_->adviseSequential(true);
         for (uint32_t r = 1; r <= count; ++r)

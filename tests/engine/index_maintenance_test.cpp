@@ -1,6 +1,7 @@
 // Index upkeep under appends, edits and deletion marks, checked against the records
 // after every batch and again after reopening from disk.
 #include "engine/index_file.h"
+#include "engine/page_file.h"
 #include "engine/table.h"
 
 #include "temp_dir.h"
@@ -81,6 +82,57 @@ TEST(IndexMaintenance, RandomChangesKeepEveryTagTrue) {
     EXPECT_EQ((*again)->recordCount(), 9000u);
     const Status check = (*again)->checkIndexes();
     EXPECT_TRUE(check.ok()) << check.message();
+}
+
+TEST(IndexMaintenance, SmallNodeCacheKeepsChangesThroughTrimming) {
+    // Nodes are written out and dropped all the time; nothing may be lost on the way.
+    PageFile::setNodeCacheLimit(32);
+    TempDir dir;
+    auto t = makeTable(dir);
+    std::mt19937 rng(7);
+    for (int i = 0; i < 3000; ++i) {
+        ASSERT_TRUE(t->appendBlank().ok());
+        fill(*t, rng);
+        ASSERT_TRUE(t->post().ok());
+        if (i % 3 == 0) {
+            ASSERT_TRUE(*t->goTo(1 + uint32_t(rng() % t->recordCount())));
+            fill(*t, rng);
+            ASSERT_TRUE(t->post().ok());
+        }
+    }
+    const Status check = t->checkIndexes();
+    PageFile::setNodeCacheLimit(1 << 16);
+    ASSERT_TRUE(check.ok()) << check.message();
+    ASSERT_TRUE(t->close().ok());
+    auto again = Table::open(dir.file("people.dbf"));
+    ASSERT_TRUE(again.ok());
+    EXPECT_TRUE((*again)->checkIndexes().ok());
+}
+
+TEST(IndexMaintenance, BulkAppendsJoinTheIndexesLater) {
+    TempDir dir;
+    auto t = makeTable(dir);
+    std::mt19937 rng(3);
+    for (int round = 0; round < 2; ++round) {
+        // A small batch is inserted key by key, a large one rebuilds the tags.
+        const int n = round == 0 ? 4000 : 300;
+        t->beginBulk();
+        for (int i = 0; i < n; ++i) {
+            ASSERT_TRUE(t->appendBlank().ok());
+            fill(*t, rng);
+            ASSERT_TRUE(t->post().ok());
+        }
+        // Reading an order brings them in first.
+        ASSERT_TRUE(t->setOrder(t->tagArea("LNAME")).ok());
+        uint32_t walked = 0;
+        for (Status st = t->goTop(); !t->eof(); st = t->skip())
+            ++walked;
+        EXPECT_EQ(walked, t->recordCount());
+        ASSERT_TRUE(t->endBulk().ok());
+        const Status check = t->checkIndexes();
+        ASSERT_TRUE(check.ok()) << check.message();
+        ASSERT_TRUE(t->setOrder(0).ok());
+    }
 }
 
 TEST(IndexMaintenance, EmptiedRangesAndRefills) {
