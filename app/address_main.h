@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/adding_preferences.h"
-#include "data/recent_files.h"
+#include "app/address_main_model.h"
 
 #include <QMainWindow>
 
+class QLabel;
 class QMenu;
 
 // The main window: one address record at a time, and the start of every function.
@@ -13,16 +13,18 @@ class TAddressMain : public QMainWindow {
 public:
     explicit TAddressMain(QWidget* parent = nullptr);
 
-    // Reads section "Adding" and the two "Misc" keys, then writes the tag id back.
-    void LoadPreferences();
-    // Writes the current tag id to "Misc"/GlobalTagId.
-    void SaveTagPref();
+    AddressMainModel& model() { return model_; }
 
-    const qorvel::AddingPreferences& preferences() const { return preferences_; }
-    const QString& tagId() const { return tagId_; }
-    bool gettingStartedDismissed() const { return gettingStartedDismissed_; }
+    void LoadPreferences() { model_.LoadPreferences(); }
+    void SaveTagPref() { model_.SaveTagPref(); }
+    const qorvel::AddingPreferences& preferences() const { return model_.preferences(); }
+    const QString& tagId() const { return model_.tagId(); }
 
     void mnuPreferencesClick();
+    void NewFileMenuClick();
+    void OpenFileMenuClick();
+    void RebuildIndexesClick();
+    void RebuildSystemIndexesClick();
 
 signals:
     void firstActivationDone();
@@ -30,13 +32,15 @@ signals:
 protected:
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormActivate();
+    void showTableState();
 
+    AddressMainModel model_;
     bool firstActivation_ = true;
-    qorvel::AddingPreferences preferences_;
-    bool gettingStartedDismissed_ = false;
-    QString tagId_;
     QMenu* fileMenu_ = nullptr;
+    QLabel* noData_ = nullptr;
+    QLabel* summary_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "app/address_main.h"
 #include "data/dialog_service.h"
 #include "data/program_directory.h"
+#include "data/supplied/supplied_tables.h"
 #include "ui/qt_dialog_service.h"
 
 #include <QApplication>
@@ -27,6 +28,8 @@ bool installProgramHome(const QStringList& arguments) {
         return false;
     }
     setProgramDirectory(home);
+    if (folders.sysdataCreated)
+        installSuppliedTables(homePath(QStringLiteral("sysdata")));
     return true;
 }
 

@@ -189,15 +189,35 @@ std::string_view Table::rawField(int field) const {
 }
 
 std::string Table::getString(int field) const {
-    if (field < 0 || field >= int(fields().size()))
-        return {};
-    const FieldInfo& f = fields()[size_t(field)];
-    const std::string_view raw = rawField(field);
-    switch (f.type) {
-    case 'M': case 'G': case 'P': {
+    if (field >= 0 && field < int(fields().size()) && memoType(fields()[size_t(field)].type)) {
         auto m = getMemo(field);
         return m ? *m : std::string();
     }
+    return stringFrom(currentBytes(), field);
+}
+
+std::string Table::stringAt(uint32_t recno, int field) const {
+    if (recno < 1 || recno > recordCount())
+        return {};
+    if (field >= 0 && field < int(fields().size()) && memoType(fields()[size_t(field)].type)) {
+        auto m = memoFrom(dbf_->record(recno), field);
+        return m ? *m : std::string();
+    }
+    return stringFrom(dbf_->record(recno), field);
+}
+
+Result<std::string> Table::memoAt(uint32_t recno, int field) const {
+    if (recno < 1 || recno > recordCount())
+        return Status::Error("Record " + std::to_string(recno) + " does not exist");
+    return memoFrom(dbf_->record(recno), field);
+}
+
+std::string Table::stringFrom(const char* record, int field) const {
+    if (field < 0 || field >= int(fields().size()))
+        return {};
+    const FieldInfo& f = fields()[size_t(field)];
+    const std::string_view raw(record + f.offset, size_t(f.width));
+    switch (f.type) {
     case 'N': case 'F': case 'D':
         return trimBoth(raw);
     case 'L': {
@@ -209,13 +229,26 @@ std::string Table::getString(int field) const {
         return {};
     }
     case 'I': case 'Y': case 'B': case '+': case 'O': {
+        double v = 0;
+        if (f.type == 'I' || f.type == '+') {
+            int32_t i;
+            std::memcpy(&i, raw.data(), 4);
+            v = i;
+        } else if (f.type == 'Y') {
+            int64_t y;
+            std::memcpy(&y, raw.data(), 8);
+            v = double(y) / 10000.0;
+        } else {
+            std::memcpy(&v, raw.data(), 8);
+        }
         char buf[64];
-        std::snprintf(buf, sizeof buf, "%.10g", getNumber(field));
+        std::snprintf(buf, sizeof buf, "%.10g", std::isfinite(v) ? v : 0.0);
         return buf;
     }
     case 'T': case '@': {
-        const Date d = getDate(field);
-        return d.empty() ? std::string() : d.toDtos();
+        int32_t j;
+        std::memcpy(&j, raw.data(), 4);
+        return j > 0 ? Date{j}.toDtos() : std::string();
     }
     default:
         return cp1252::toUtf8(trimRight(raw));
@@ -291,14 +324,18 @@ std::string Table::readMemoRaw(const char* record, int field) const {
 }
 
 Result<std::string> Table::getMemo(int field) const {
-    if (field < 0 || field >= int(fields().size()) || !memoType(fields()[size_t(field)].type))
-        return Status::Error("Field " + std::to_string(field + 1) + " is not a memo field");
     auto pending = pendingMemos_.find(field);
     if (pending != pendingMemos_.end())
         return cp1252::toUtf8(pending->second);
+    return memoFrom(currentBytes(), field);
+}
+
+Result<std::string> Table::memoFrom(const char* record, int field) const {
+    if (field < 0 || field >= int(fields().size()) || !memoType(fields()[size_t(field)].type))
+        return Status::Error("Field " + std::to_string(field + 1) + " is not a memo field");
     if (!fpt_)
         return std::string();
-    auto m = fpt_->read(memoBlock(currentBytes(), field));
+    auto m = fpt_->read(memoBlock(record, field));
     if (!m)
         return m.status();
     return cp1252::toUtf8(*m);

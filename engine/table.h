@@ -87,6 +87,14 @@ public:
     // The stored bytes of a field, full width, Windows-1252.
     std::string_view rawField(int field) const;
 
+    // Reading another record without moving (for grids).
+    // REQUIRES: 1 <= recno <= recordCount().
+    std::string stringAt(uint32_t recno, int field) const;
+    Result<std::string> memoAt(uint32_t recno, int field) const;
+    bool deletedAt(uint32_t recno) const { return dbf_->record(recno)[0] == '*'; }
+    // The visible records in the current order and scope, top to bottom.
+    Status visibleRecords(std::vector<uint32_t>& out);
+
     // --- Changing records --------------------------------------------------------
     // Character values are cut to the field width; a character Windows-1252 cannot
     // hold is refused.
@@ -201,6 +209,8 @@ private:
     Status openProductionIndex();
     void rebuildOrders();
     const char* currentBytes() const;  // current record (or blank at the end)
+    std::string stringFrom(const char* record, int field) const;
+    Result<std::string> memoFrom(const char* record, int field) const;
     bool visible(uint32_t recno);
     bool conditionHolds(uint32_t recno);
     EvalContext contextFor(const char* record, uint32_t recno) const;

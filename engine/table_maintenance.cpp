@@ -325,6 +325,8 @@ Status Table::reindex(const Progress& progress) {
         for (const auto& t : (*old)->tags())
             tags.emplace_back(t->name, t->header.keyExpression);
     }
+    if (tags.empty())
+        return Status::Ok();  // no index to rebuild
     const int keepOrder = order_;
     const std::string keepName = orderName();
     production_.reset();

@@ -456,3 +456,43 @@ Result<std::string> Table::currentKey() {
 }
 
 }  // namespace qorvel::engine
+
+namespace qorvel::engine {
+
+Status Table::visibleRecords(std::vector<uint32_t>& out) {
+    out.clear();
+    if (pending()) {
+        if (auto st = post(); !st)
+            return st;
+    }
+    Order* o = currentOrder();
+    if (!o) {
+        for (uint32_t r = 1; r <= recordCount(); ++r) {
+            if (visible(r))
+                out.push_back(r);
+        }
+        return Status::Ok();
+    }
+    if (auto st = settleIndexes(); !st)
+        return st;
+    CdxTree& tree = *o->tag->tree;
+    auto c = scope_ && !scope_->top.empty() ? tree.lowerBound(scope_->top) : tree.first();
+    if (!c)
+        return c.status();
+    for (TreeCursor cur = *c; cur.valid();) {
+        auto k = tree.key(cur);
+        auto r = tree.recno(cur);
+        if (!k || !r)
+            return k ? r.status() : k.status();
+        if (!inScopeBottom(*k))
+            break;
+        if (visible(*r))
+            out.push_back(*r);
+        auto n = tree.next(cur);
+        if (!n)
+            return n.status();
+    }
+    return Status::Ok();
+}
+
+}  // namespace qorvel::engine
