@@ -86,6 +86,9 @@ TNewDataBaseName::TNewDataBaseName(const QString& proposal, QWidget* parent) : Q
     layout->addWidget(name_);
     layout->addWidget(hint_);
     layout->addLayout(buttons);
+    // The hint comes and goes: the window follows its contents.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    hint_->setFixedWidth(360);
 
     specifyFieldLengths = [this](NewFieldWidths& w) {
         TSpecifyFieldLengths dlg(w, this);
