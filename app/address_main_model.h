@@ -2,15 +2,46 @@
 
 #include "data/adding_preferences.h"
 #include "data/dataset.h"
+#include "data/filter_criteria.h"
 #include "data/new_field_widths.h"
 #include "data/recent_files.h"
 
 #include <QObject>
 #include <functional>
 
+// Which controls of the main window are enabled and visible (SetButtons).
+struct ButtonState {
+    bool open = false, editing = false, current = false, browse = false, filter = false;
+
+    bool recordButtons() const { return browse; }  // Search, Edit, Delete, Browse, moves, printing
+    bool add() const { return open && !editing; }
+    bool filterButton() const { return filter || browse; }
+    bool clearFilterVisible() const { return filter; }
+    bool clearFilterEnabled() const { return filter && !editing; }
+    bool filterMenus() const { return filter; }    // Save Filter, Clear Filter, Tag All Filter Matches
+    bool browseMenus() const { return browse; }    // Export, Clone, Sort, Print, Utilities
+    bool openMenus() const { return open; }        // Rebuild, imports, Edit menu
+    bool recordMenu() const { return open && !editing; }
+    bool fileMenu() const { return !editing; }
+    bool saveCancel() const { return editing; }
+    bool addEditDeleteExit() const { return !editing; }
+    bool dialAndMemoSearch() const { return browse; }
+};
+
+// Field values carried into a new record from the one current when Add was pressed.
+struct CarriedValues {
+    QString org, city, state, zip, country, street, street2;
+};
+
+// What the "New Record" dialog collected, and the city and state its ZIP found.
+struct NewRecordEntry {
+    QString zip, last, first;
+    QString city, state;
+};
+
 // What the main window knows and does, without its widgets: the open address table
 // (TableQVW) and the table object used while creating one (TAbleCreate), the current
-// file, preferences, tag id, recent files, sort order and filter.
+// file, preferences, tag id, recent files, sort order, filter and record editing.
 class AddressMainModel : public QObject {
     Q_OBJECT
 public:
@@ -47,34 +78,85 @@ public:
     // At first activation: the most recent file, else DATA/add0001.DBF (created when
     // missing with the widths of the settings file).
     void openFirstTable();
+    // Opening a recent file: when it fails and another table was open, that one is
+    // opened again.
+    void openRecentFile(const QString& path);
 
     // --- New address tables --------------------------------------------------------------
-    // The first "ADD" + four digits with no DATA/ file of that name; ADD0001 when all exist.
     static QString proposeNewDatabaseName();
-    // A letter or '_' first, then letters, digits or '_'.
     static bool validDatabaseName(const QString& name);
-    // Creates DATA/<name>.DBF with the widths and opens it. "That file already
-    // exists.Please select another name" when it is there.
     bool createNewDatabase(const QString& name, const qorvel::NewFieldWidths& widths);
 
-    // --- Sort order and filter ---------------------------------------------------------
+    // --- Sort order, search and filter ------------------------------------------------------
     void SetOrderTo(const QString& sortName);
     void SetCurrentOrder(const QString& tag);
     const QString& sortName() const { return sortName_; }
     const QString& currentTag() const { return currentTag_; }
     QString sortStatus() const;
-    QString filterExpression() const { return filterExpression_; }
-    // Sets the engine condition for the filter; returns the visible count (0 when no
-    // filter is set or it was dropped).
+    // Quick search on a sort order; true when a record starting with the text was found
+    // (else the current record stays).
+    bool search(const QString& sortName, const QString& text);
+
+    qorvel::FilterCriteria& criteria() { return criteria_; }
+    QString BuildQueryString() const;
+    const QString& filterExpression() const { return filterExpression_; }
+    bool filterSet() const { return !filterExpression_.isEmpty(); }
+    // Builds and sets the condition; returns the visible count (0 when no filter is
+    // set or it was dropped). A filter the engine cannot read is refused with a
+    // message and the one in force before stays.
     int ApplyFilter();
+    void ClearQueryVars();
+    void clearFilter();  // "Clear Filter": no criteria, condition !ISDEL, first record
+    QString filterStatus() const;  // UpdateFilterStatus
+    // Filter files; both report their errors.
+    bool SaveFilterTo(const QString& path);
+    bool RestoreFilterFrom(const QString& path);
+
+    // --- Buttons --------------------------------------------------------------------
+    ButtonState SetButtons() const;
+
+    // --- Record editing ---------------------------------------------------------------
+    bool editing() const { return tableQVW_.isEditing(); }
+    // Add, step by step: remember the carried values, then (after the New Record dialog)
+    // look up city and state, check for a duplicate and insert the record.
+    CarriedValues carriedValues() const;
+    bool FillCityState(const QString& zip, QString& city, QString& state);
+    // true: go on adding. false: the user declined (the duplicate is now current).
+    bool CheckDupName(const QString& first, const QString& last);
+    bool insertNewRecord(const CarriedValues& carried, const NewRecordEntry& entry);
+    // The field whose editor gets the focus after Add (by the skip preferences).
+    QString addFocusField() const;
+    // Save: the memo text (with its rule for lengths that are multiples of 4) and post.
+    bool SaveButtonClick(const QString& memoText);
+    void CancelButtonClick();
+    bool DeleteButtonClick();  // asks; true when deleted
+    bool mnuCloneClick();      // asks; true when cloned
+    void ToggleTag();
+    // Moves; each beeps at the edge.
+    void RecordFirstClick();
+    void RecordPrevClick();
+    void RecordNextClick();
+    void RecordLastClick();
+    // Memo search from the first record or the one after the current; checks cancel()
+    // after each record. The record stays current on a match; else the one current
+    // before is restored and the program beeps.
+    bool FindTextInMemo(const QString& text, bool fromStart, const std::function<bool()>& cancelled);
+    // Tagging every record of the filter; progress(count) after each, stops when asked.
+    int TagAllFilterMatches(const std::function<bool(int)>& carryOn);
     void SetExtraFields(bool visible);
     bool extraFields() const { return extraFields_; }
+
+    // --- Browse column order ---------------------------------------------------------
+    void loadColumnOrder();
+    void saveColumnOrder();
 
 signals:
     void tableChanged();  // opened, closed or reopened
     void captionChanged(const QString& caption);
     void sortChanged();
+    void filterChanged();
     void recentFilesChanged();
+    void beep();
 
 private:
     void setCaption(const QString& caption);
@@ -89,6 +171,7 @@ private:
     bool indexValid_ = false;
     QString caption_ = QStringLiteral("Qorvel");
     QString sortName_, currentTag_;
+    qorvel::FilterCriteria criteria_;
     QString filterExpression_;
     bool extraFields_ = false;
 };

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "app/address_main.h"
+#include "app/single_instance.h"
 #include "data/dialog_service.h"
 #include "data/program_directory.h"
 #include "data/supplied/supplied_tables.h"
@@ -43,7 +44,18 @@ int runQorvel(int& argc, char** argv) {
 
     int status = 2;
     if (installProgramHome(QApplication::arguments())) {
+        SingleInstance instance(ProgramDirectory());
+        if (!instance.claim()) {
+            setDialogService(nullptr);
+            return 0;  // the running Qorvel was asked to show itself
+        }
         TAddressMain window;
+        QObject::connect(&instance, &SingleInstance::activationRequested, &window, [&window] {
+            window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+            window.show();
+            window.raise();
+            window.activateWindow();
+        });
         window.show();
         status = QApplication::exec();
     }

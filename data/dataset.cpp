@@ -49,6 +49,12 @@ void Dataset::setFieldVisible(const QString& name, bool visible) {
     }
 }
 
+void Dataset::moveField(int from, int to) {
+    if (from < 0 || from >= fields_.size() || to < 0 || to >= fields_.size() || from == to)
+        return;
+    fields_.move(from, to);
+}
+
 bool Dataset::check(const engine::Status& st) {
     if (st)
         return true;
@@ -319,6 +325,19 @@ bool Dataset::goToRecord(uint32_t recno) {
     atStart_ = atEnd_ = !ok;
     moved();
     return ok;
+}
+
+bool Dataset::seek(const QString& value) {
+    if (!table_ || !leaveEdit())
+        return false;
+    auto found = table_->seek(utf8(value));
+    if (!found) {
+        lastError_ = fromUtf8(found.message());
+        return false;
+    }
+    atStart_ = atEnd_ = false;
+    moved();
+    return *found;
 }
 
 bool Dataset::bof() const { return !table_ || atStart_ || table_->eof(); }

@@ -59,6 +59,8 @@ public:
     DatasetField* field(const QString& name);
     const DatasetField* field(const QString& name) const;
     void setFieldVisible(const QString& name, bool visible);
+    // Moves a field object to another place in the order (grids show them in order).
+    void moveField(int from, int to);
 
     // Computes the calculated fields of one row; called for every row shown.
     using CalcFields = std::function<void(const RowReader& row, QHash<QString, QVariant>& values)>;
@@ -105,6 +107,8 @@ public:
     bool next();
     bool prior();
     bool goToRecord(uint32_t recno);  // false when the record is not visible
+    // Seeks a key of the current order (see engine::Table::seek); true when found.
+    bool seek(const QString& value);
     bool bof() const;
     bool eof() const;
     bool isEmpty() const;  // no visible record
