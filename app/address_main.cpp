@@ -309,6 +309,8 @@ void TAddressMain::buildControls() {
 
     sortStatus_ = new QLabel(this);
     filterStatus_ = new QLabel(this);
+    filterStatus_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    filterStatus_->setMinimumWidth(220);
     statusBar()->addWidget(sortStatus_, 1);
     statusBar()->addPermanentWidget(filterStatus_);
     statusBar()->setSizeGripEnabled(false);
