@@ -353,15 +353,35 @@ void TAddressMain::buildMenus() {
     add(fileMenu_, QStringLiteral("E&xit "), &QWidget::close);
     mruSeparator_ = fileMenu_->addSeparator();
 
-    // The edit menu is not shown; its shortcuts work on the focused edit box.
+    // The edit menu is not shown; its commands work on the focused edit box (which
+    // also takes their keys itself).
     auto* editMenu = new QMenu(QStringLiteral("Ed&it"), this);
-    const std::pair<const char*, QKeySequence::StandardKey> edits[] = {
-        {"&Undo typing", QKeySequence::Undo}, {"Cu&t", QKeySequence::Cut}, {"&Copy", QKeySequence::Copy},
-        {"&Paste", QKeySequence::Paste}};
-    for (const auto& [caption, key] : edits) {
+    enum class EditCommand { Undo, Cut, Copy, Paste };
+    const std::pair<const char*, EditCommand> edits[] = {{"&Undo typing", EditCommand::Undo},
+                                                         {"Cu&t", EditCommand::Cut},
+                                                         {"&Copy", EditCommand::Copy},
+                                                         {"&Paste", EditCommand::Paste}};
+    for (const auto& [caption, command] : edits) {
         QAction* a = editMenu->addAction(QString::fromLatin1(caption));
-        a->setShortcut(key);
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        const EditCommand c = command;
+        connect(a, &QAction::triggered, this, [c] {
+            QWidget* f = QApplication::focusWidget();
+            if (auto* line = qobject_cast<QLineEdit*>(f)) {
+                switch (c) {
+                case EditCommand::Undo: line->undo(); break;
+                case EditCommand::Cut: line->cut(); break;
+                case EditCommand::Copy: line->copy(); break;
+                case EditCommand::Paste: line->paste(); break;
+                }
+            } else if (auto* text = qobject_cast<QPlainTextEdit*>(f)) {
+                switch (c) {
+                case EditCommand::Undo: text->undo(); break;
+                case EditCommand::Cut: text->cut(); break;
+                case EditCommand::Copy: text->copy(); break;
+                case EditCommand::Paste: text->paste(); break;
+                }
+            }
+        });
         actions_.insert(QString::fromLatin1(caption), a);
     }
     actions_.insert(QStringLiteral("Ed&it"), editMenu->menuAction());

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -54,6 +55,13 @@ std::string scratchCopy(unsigned long n, const std::string& name) {
         fs::copy_file(from, to, fs::copy_options::overwrite_existing);
     }
     return target;
+}
+
+void applySizes(benchmark::internal::Benchmark* b) {
+    std::istringstream in(sizes());
+    for (std::string s; std::getline(in, s, ',');)
+        b->Arg(std::stol(s));
+    b->Unit(benchmark::kMillisecond);
 }
 
 std::string sizes() {

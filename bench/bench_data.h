@@ -1,5 +1,6 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <string>
 
 // Generated address tables for the benchmarks, made once and kept in the build folder
@@ -12,5 +13,7 @@ std::string addressTable(unsigned long n);
 std::string scratchCopy(unsigned long n, const std::string& name);
 // Record counts to measure: QORVEL_BENCH_RECORDS (comma separated), else 100000.
 std::string sizes();
+// Gives a benchmark those counts as arguments, in milliseconds.
+void applySizes(benchmark::internal::Benchmark* b);
 
 }  // namespace bench

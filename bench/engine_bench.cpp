@@ -2,6 +2,7 @@
 // unless QORVEL_BENCH_RECORDS says otherwise).
 #include "bench_data.h"
 
+
 #include "data/address_schema.h"
 #include "engine/codepage.h"
 #include "engine/table.h"
@@ -9,7 +10,6 @@
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <random>
-#include <sstream>
 
 using namespace qorvel;
 using namespace qorvel::engine;
@@ -171,26 +171,19 @@ void AppendWithAllTags(benchmark::State& state) { AppendRecords(state, true); }
 // As the record editor does: every post brings the indexes and the files up to date.
 void AppendEachPostedWithAllTags(benchmark::State& state) { AppendRecords(state, true, false); }
 
-void Sizes(benchmark::internal::Benchmark* b) {
-    std::istringstream in(bench::sizes());
-    for (std::string s; std::getline(in, s, ',');)
-        b->Arg(std::stol(s));
-    b->Unit(benchmark::kMillisecond);
-}
-
 }  // namespace
 
-BENCHMARK(BuildAllTags)->Apply(Sizes)->Iterations(3);
-BENCHMARK(Reindex)->Apply(Sizes)->Iterations(3);
-BENCHMARK(Pack)->Apply(Sizes)->Iterations(3);
-BENCHMARK(OpenWithIndex)->Apply(Sizes);
-BENCHMARK(CountSubstring)->Apply(Sizes);
-BENCHMARK(CountLastNamePrefix)->Apply(Sizes);
-BENCHMARK(CountCity)->Apply(Sizes);
-BENCHMARK(RandomSeeks)->Apply(Sizes);
-BENCHMARK(WalkLastNameOrder)->Apply(Sizes);
-BENCHMARK(AppendWithoutIndexes)->Apply(Sizes)->Iterations(2);
-BENCHMARK(AppendWithAllTags)->Apply(Sizes)->Iterations(2);
-BENCHMARK(AppendEachPostedWithAllTags)->Apply(Sizes)->Iterations(1);
+BENCHMARK(BuildAllTags)->Apply(bench::applySizes)->Iterations(3);
+BENCHMARK(Reindex)->Apply(bench::applySizes)->Iterations(3);
+BENCHMARK(Pack)->Apply(bench::applySizes)->Iterations(3);
+BENCHMARK(OpenWithIndex)->Apply(bench::applySizes);
+BENCHMARK(CountSubstring)->Apply(bench::applySizes);
+BENCHMARK(CountLastNamePrefix)->Apply(bench::applySizes);
+BENCHMARK(CountCity)->Apply(bench::applySizes);
+BENCHMARK(RandomSeeks)->Apply(bench::applySizes);
+BENCHMARK(WalkLastNameOrder)->Apply(bench::applySizes);
+BENCHMARK(AppendWithoutIndexes)->Apply(bench::applySizes)->Iterations(2);
+BENCHMARK(AppendWithAllTags)->Apply(bench::applySizes)->Iterations(2);
+BENCHMARK(AppendEachPostedWithAllTags)->Apply(bench::applySizes)->Iterations(1);
 
 BENCHMARK_MAIN();

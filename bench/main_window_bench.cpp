@@ -2,6 +2,7 @@
 // filtering and the browse grid.
 #include "bench_data.h"
 
+
 #include "app/address_main.h"
 #include "data/dataset_model.h"
 #include "data/program_directory.h"
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <random>
-#include <sstream>
 
 namespace {
 
@@ -103,20 +103,13 @@ void BrowseGridOpen(benchmark::State& state) {
     }
 }
 
-void Sizes(benchmark::internal::Benchmark* b) {
-    std::istringstream in(bench::sizes());
-    for (std::string s; std::getline(in, s, ',');)
-        b->Arg(std::stol(s));
-    b->Unit(benchmark::kMillisecond);
-}
-
 }  // namespace
 
-BENCHMARK(OpenAndShowFirstRecord)->Apply(Sizes)->Iterations(5);
-BENCHMARK(NextAndPreviousRecord)->Apply(Sizes);
-BENCHMARK(TwoCriterionFilter)->Apply(Sizes);
-BENCHMARK(BrowseGridScroll)->Apply(Sizes);
-BENCHMARK(BrowseGridOpen)->Apply(Sizes);
+BENCHMARK(OpenAndShowFirstRecord)->Apply(bench::applySizes)->Iterations(5);
+BENCHMARK(NextAndPreviousRecord)->Apply(bench::applySizes);
+BENCHMARK(TwoCriterionFilter)->Apply(bench::applySizes);
+BENCHMARK(BrowseGridScroll)->Apply(bench::applySizes);
+BENCHMARK(BrowseGridOpen)->Apply(bench::applySizes);
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -1,3 +1,4 @@
+#include "engine/byte_io.h"
 #include "engine/cdx_page.h"
 
 #include <algorithm>
@@ -6,31 +7,6 @@
 namespace qorvel::engine {
 
 namespace {
-
-uint32_t le32(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return uint32_t(u[0]) | uint32_t(u[1]) << 8 | uint32_t(u[2]) << 16 | uint32_t(u[3]) << 24;
-}
-uint16_t le16(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return uint16_t(u[0] | u[1] << 8);
-}
-uint32_t be32(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return uint32_t(u[0]) << 24 | uint32_t(u[1]) << 16 | uint32_t(u[2]) << 8 | uint32_t(u[3]);
-}
-void putLe32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>(v >> (8 * i));
-}
-void putLe16(char* p, uint32_t v) {
-    p[0] = static_cast<char>(v);
-    p[1] = static_cast<char>(v >> 8);
-}
-void putBe32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>(v >> (24 - 8 * i));
-}
 
 int bitsFor(uint32_t v) {
     int b = 0;

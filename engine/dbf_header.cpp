@@ -1,3 +1,4 @@
+#include "engine/byte_io.h"
 #include "engine/dbf_header.h"
 
 #include <cstring>
@@ -6,23 +7,6 @@
 namespace qorvel::engine {
 
 namespace {
-
-uint32_t le32(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return uint32_t(u[0]) | uint32_t(u[1]) << 8 | uint32_t(u[2]) << 16 | uint32_t(u[3]) << 24;
-}
-uint16_t le16(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return uint16_t(u[0] | u[1] << 8);
-}
-void put32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>(v >> (8 * i));
-}
-void put16(char* p, uint32_t v) {
-    p[0] = static_cast<char>(v);
-    p[1] = static_cast<char>(v >> 8);
-}
 
 bool knownVersion(uint8_t v) {
     switch (v) {
@@ -191,9 +175,9 @@ std::string DbfHeader::serializeFixed() const {
     b[1] = static_cast<char>(updateYear - 1900);
     b[2] = static_cast<char>(updateMonth);
     b[3] = static_cast<char>(updateDay);
-    put32(&b[4], recordCount);
-    put16(&b[8], headerLength);
-    put16(&b[10], recordLength);
+    putLe32(&b[4], recordCount);
+    putLe16(&b[8], headerLength);
+    putLe16(&b[10], recordLength);
     b[28] = static_cast<char>(flags);
     b[29] = static_cast<char>(codePage);
     return b;
@@ -205,7 +189,7 @@ std::string DbfHeader::serialize() const {
         char d[kDescriptorSize] = {};
         std::memcpy(d, f.name.data(), std::min<size_t>(f.name.size(), 10));
         d[11] = f.type;
-        put32(d + 12, static_cast<uint32_t>(f.offset));
+        putLe32(d + 12, static_cast<uint32_t>(f.offset));
         d[16] = static_cast<char>(f.width & 0xFF);
         d[17] = static_cast<char>(f.decimals);
         b.append(d, kDescriptorSize);

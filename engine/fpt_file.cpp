@@ -1,3 +1,4 @@
+#include "engine/byte_io.h"
 #include "engine/fpt_file.h"
 
 #include <cerrno>
@@ -7,47 +8,6 @@
 #include <unistd.h>
 
 namespace qorvel::engine {
-
-namespace {
-
-uint32_t be32(const unsigned char* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-void putBe32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>(v >> (24 - 8 * i));
-}
-
-std::string baseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool preadAll(int fd, char* out, size_t n, uint64_t off) {
-    size_t done = 0;
-    while (done < n) {
-        const ssize_t r = ::pread(fd, out + done, n - done, off_t(off + done));
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r <= 0)
-            return false;
-        done += size_t(r);
-    }
-    return true;
-}
-
-bool pwriteAll(int fd, const char* data, size_t n, uint64_t off) {
-    size_t done = 0;
-    while (done < n) {
-        const ssize_t w = ::pwrite(fd, data + done, n - done, off_t(off + done));
-        if (w < 0 && errno == EINTR)
-            continue;
-        if (w <= 0)
-            return false;
-        done += size_t(w);
-    }
-    return true;
-}
-
-}  // namespace
 
 FptFile::~FptFile() {
     if (fd_ >= 0)
@@ -65,11 +25,11 @@ Result<std::unique_ptr<FptFile>> FptFile::open(const std::string& path, bool wri
     struct stat st {};
     ::fstat(f->fd_, &st);
     f->size_ = uint64_t(st.st_size);
-    unsigned char h[8];
-    if (f->size_ < kHeaderSize || !preadAll(f->fd_, reinterpret_cast<char*>(h), sizeof h, 0))
+    char h[8];
+    if (f->size_ < kHeaderSize || !preadAll(f->fd_, h, sizeof h, 0))
         return Status::Error(f->name_ + " is damaged: the memo file header is missing");
     f->nextFree_ = be32(h);
-    f->blockSize_ = uint32_t(h[6]) << 8 | h[7];
+    f->blockSize_ = uint32_t(static_cast<unsigned char>(h[6])) << 8 | static_cast<unsigned char>(h[7]);
     if (f->blockSize_ == 0)
         return Status::Error(f->name_ + " is damaged: the memo block size is zero");
     // Never hand out blocks inside the header or below data already in the file.
@@ -107,8 +67,8 @@ Status FptFile::writeHeader() {
 
 Result<uint32_t> FptFile::storedLength(uint32_t block) const {
     const uint64_t at = uint64_t(block) * blockSize_;
-    unsigned char h[8];
-    if (block == 0 || at < kHeaderSize || at + 8 > size_ || !preadAll(fd_, reinterpret_cast<char*>(h), 8, at))
+    char h[8];
+    if (block == 0 || at < kHeaderSize || at + 8 > size_ || !preadAll(fd_, h, 8, at))
         return Status::Error(name_ + " is damaged: memo block " + std::to_string(block) + " lies outside the file");
     const uint32_t length = be32(h + 4);
     if (at + 8 + length > size_)

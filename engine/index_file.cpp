@@ -1,3 +1,4 @@
+#include "engine/byte_io.h"
 #include "engine/index_file.h"
 
 #include <algorithm>
@@ -10,23 +11,6 @@ namespace {
 constexpr int kDirectoryKeyLength = 10;
 constexpr char kMark[4] = {'Q', 'V', 'D', 'X'};
 constexpr int kMarkOffset = 32;
-
-uint32_t le32(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return uint32_t(u[0]) | uint32_t(u[1]) << 8 | uint32_t(u[2]) << 16 | uint32_t(u[3]) << 24;
-}
-uint16_t le16(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return uint16_t(u[0] | u[1] << 8);
-}
-void put32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<char>(v >> (8 * i));
-}
-void put16(char* p, uint32_t v) {
-    p[0] = static_cast<char>(v);
-    p[1] = static_cast<char>(v >> 8);
-}
 
 std::string poolString(const char* pool, int pos, int len) {
     if (pos < 0 || pos >= 512)
@@ -76,18 +60,18 @@ Result<IndexHeader> IndexHeader::parse(const char* b, uint64_t fileSize, const s
 
 std::string IndexHeader::serialize() const {
     std::string b(kSize, '\0');
-    put32(&b[0], root);
-    put32(&b[4], 0);
-    put16(&b[12], uint32_t(keyLength));
+    putLe32(&b[0], root);
+    putLe32(&b[4], 0);
+    putLe16(&b[12], uint32_t(keyLength));
     b[14] = static_cast<char>(options);
     b[15] = 1;
-    put16(&b[502], descending ? 1 : 0);
+    putLe16(&b[502], descending ? 1 : 0);
     const int keyLen = int(keyExpression.size()) + 1;
     const int forLen = int(forExpression.size()) + 1;
-    put16(&b[504], uint32_t(keyLen));
-    put16(&b[506], uint32_t(forLen));
-    put16(&b[508], 0);
-    put16(&b[510], uint32_t(keyLen));
+    putLe16(&b[504], uint32_t(keyLen));
+    putLe16(&b[506], uint32_t(forLen));
+    putLe16(&b[508], 0);
+    putLe16(&b[510], uint32_t(keyLen));
     std::memcpy(&b[512], keyExpression.data(), std::min<size_t>(keyExpression.size(), 510));
     if (!forExpression.empty() && keyLen + forLen <= 512)
         std::memcpy(&b[512 + size_t(keyLen)], forExpression.data(), forExpression.size());
@@ -173,13 +157,7 @@ Status IndexFile::readDirectory(const std::vector<FieldInfo>& fields) {
         tag->headerOffset = offset;
         tag->header = *h;
         prepareTag(*tag, fields);
-        const KeyFormat fmt = tag->format();
-        tag->tree = std::make_unique<CdxTree>(*file_, tag->header.root, tag->header.keyLength, fmt.pad());
-        IndexTag* raw = tag.get();
-        tag->tree->onRootChanged = [raw](uint32_t root) {
-            raw->header.root = root;
-            raw->headerDirty = true;
-        };
+        attachTree(*tag, tag->format().pad());
         tags_.push_back(std::move(tag));
     }
     std::sort(tags_.begin(), tags_.end(),
@@ -231,12 +209,7 @@ Result<std::unique_ptr<IndexFile>> IndexFile::createIdx(const std::string& path,
     const char pad = maker->format().pad();
     tag->maker = std::move(*maker);
     tag->header.root = CdxTree::createEmpty(*f->file_, tag->header.keyLength, pad);
-    tag->tree = std::make_unique<CdxTree>(*f->file_, tag->header.root, tag->header.keyLength, pad);
-    IndexTag* raw = tag.get();
-    tag->tree->onRootChanged = [raw](uint32_t root) {
-        raw->header.root = root;
-        raw->headerDirty = true;
-    };
+    f->attachTree(*tag, pad);
     tag->headerDirty = true;
     f->tags_.push_back(std::move(tag));
     if (auto st = f->flush(); !st)
@@ -267,14 +240,18 @@ Result<std::unique_ptr<IndexFile>> IndexFile::openIdx(const std::string& path, b
     tag->name = baseNameNoExtension(path);
     tag->header = *h;
     prepareTag(*tag, fields);
-    tag->tree = std::make_unique<CdxTree>(*f->file_, tag->header.root, tag->header.keyLength, tag->format().pad());
-    IndexTag* raw = tag.get();
-    tag->tree->onRootChanged = [raw](uint32_t root) {
+    f->attachTree(*tag, tag->format().pad());
+    f->tags_.push_back(std::move(tag));
+    return f;
+}
+
+void IndexFile::attachTree(IndexTag& tag, char pad) {
+    tag.tree = std::make_unique<CdxTree>(*file_, tag.header.root, tag.header.keyLength, pad);
+    IndexTag* raw = &tag;
+    tag.tree->onRootChanged = [raw](uint32_t root) {
         raw->header.root = root;
         raw->headerDirty = true;
     };
-    f->tags_.push_back(std::move(tag));
-    return f;
 }
 
 IndexTag* IndexFile::find(const std::string& name) const {
@@ -309,12 +286,8 @@ Result<IndexTag*> IndexFile::addTag(const std::string& name0, KeyMaker maker,
         return root.status();
     tag->header.root = *root;
     tag->maker = std::move(maker);
-    tag->tree = std::make_unique<CdxTree>(*file_, tag->header.root, tag->header.keyLength, pad);
+    attachTree(*tag, pad);
     IndexTag* raw = tag.get();
-    tag->tree->onRootChanged = [raw](uint32_t r) {
-        raw->header.root = r;
-        raw->headerDirty = true;
-    };
     if (auto st = writeHeader(*tag); !st)
         return st;
     std::string key(kDirectoryKeyLength, ' ');

@@ -87,6 +87,8 @@ private:
     IndexFile() = default;
     Status readDirectory(const std::vector<FieldInfo>& fields);
     static void prepareTag(IndexTag& tag, const std::vector<FieldInfo>& fields);
+    // Gives the tag its tree, whose root moves are written into the tag's header.
+    void attachTree(IndexTag& tag, char pad);
     Status writeHeader(const IndexTag& tag);
     Status setMark(bool updating);
 

@@ -1,3 +1,4 @@
+#include "engine/byte_io.h"
 #include "engine/page_file.h"
 
 #include <algorithm>
@@ -12,11 +13,6 @@ namespace qorvel::engine {
 namespace {
 
 size_t g_cacheLimit = 1 << 16;  // decoded nodes kept before the less used half is dropped
-
-std::string baseName(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 Status ioError(const std::string& what, const std::string& name) {
     return Status::Error(what + " " + name + ": " + std::strerror(errno));

@@ -643,15 +643,22 @@ Status Table::recall() {
     return post();
 }
 
-Result<bool> Table::evalLogical(std::string_view expression) {
-    auto bytes = cp1252::fromUtf8(expression);
+Result<Expression> Table::compileCondition(std::string_view utf8) const {
+    auto bytes = cp1252::fromUtf8(utf8);
     if (!bytes)
         return bytes.status();
     auto e = Expression::compile(*bytes, fields());
     if (!e)
         return e.status();
     if (e->type() != ValueType::Logical)
-        return Status::Error("The expression is not a condition");
+        return Status::Error("The condition \"" + std::string(utf8) + "\" is not a logical expression");
+    return e;
+}
+
+Result<bool> Table::evalLogical(std::string_view expression) {
+    auto e = compileCondition(expression);
+    if (!e)
+        return e.status();
     return e->evalLogical(contextFor(currentBytes(), recNo()));
 }
 

@@ -226,6 +226,9 @@ private:
 
     // Navigation helpers.
     Order* currentOrder();
+    // Before any move: pending changes posted, records appended in bulk indexed.
+    Status beforeMove();
+    Result<Expression> compileCondition(std::string_view utf8) const;
     Status placeAtEnd();
     Status placeOn(uint32_t recno, const TreeCursor* cursor);
     Result<TreeCursor> cursorForCurrent();

@@ -5,6 +5,16 @@
 
 namespace qorvel::engine {
 
+Status Table::beforeMove() {
+    if (pending()) {
+        if (auto st = post(); !st)
+            return st;
+    }
+    if (order_ > 0)
+        return settleIndexes();
+    return Status::Ok();
+}
+
 Table::Order* Table::currentOrder() {
     if (order_ <= 0 || order_ > int(orders_.size()))
         return nullptr;
@@ -204,14 +214,8 @@ Status Table::naturalBackward(uint32_t from) {
 }
 
 Status Table::goTop() {
-    if (pending()) {
-        if (auto st = post(); !st)
-            return st;
-    }
-    if (order_ > 0) {
-        if (auto st = settleIndexes(); !st)
-            return st;
-    }
+    if (auto st = beforeMove(); !st)
+        return st;
     bof_ = false;
     found_ = false;
     Order* o = currentOrder();
@@ -231,14 +235,8 @@ Status Table::goTop() {
 }
 
 Status Table::goBottom() {
-    if (pending()) {
-        if (auto st = post(); !st)
-            return st;
-    }
-    if (order_ > 0) {
-        if (auto st = settleIndexes(); !st)
-            return st;
-    }
+    if (auto st = beforeMove(); !st)
+        return st;
     bof_ = false;
     found_ = false;
     Order* o = currentOrder();
@@ -251,14 +249,8 @@ Status Table::goBottom() {
 }
 
 Status Table::skip(int64_t count) {
-    if (pending()) {
-        if (auto st = post(); !st)
-            return st;
-    }
-    if (order_ > 0) {
-        if (auto st = settleIndexes(); !st)
-            return st;
-    }
+    if (auto st = beforeMove(); !st)
+        return st;
     found_ = false;
     Order* o = currentOrder();
     for (int64_t i = 0; i < count; ++i) {
@@ -332,14 +324,8 @@ Result<bool> Table::goTo(uint32_t recno) {
 }
 
 Result<bool> Table::seek(std::string_view value, bool last) {
-    if (pending()) {
-        if (auto st = post(); !st)
-            return st;
-    }
-    if (order_ > 0) {
-        if (auto st = settleIndexes(); !st)
-            return st;
-    }
+    if (auto st = beforeMove(); !st)
+        return st;
     Order* o = currentOrder();
     if (!o)
         return Status::Error("A seek needs an index order");

@@ -45,14 +45,9 @@ Status Table::setQuery(std::string_view condition) {
         visibleCount_.reset();
         return Status::Ok();
     }
-    auto bytes = cp1252::fromUtf8(condition);
-    if (!bytes)
-        return bytes.status();
-    auto e = Expression::compile(*bytes, fields());
+    auto e = compileCondition(condition);
     if (!e)
         return e.status();
-    if (e->type() != ValueType::Logical)
-        return Status::Error("The condition \"" + std::string(condition) + "\" is not a logical expression");
     if (auto st = settleIndexes(); !st)
         return st;
     query_ = std::move(*e);
