@@ -29,7 +29,6 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -851,13 +850,11 @@ void TAddressMain::ClearTags1Click() {
 }
 
 void TAddressMain::SearchMemoButtonClick() {
-    bool ok = false;
-    const QString text = QInputDialog::getText(this, QStringLiteral("Memo Search"), QStringLiteral("Search For"),
-                                               QLineEdit::Normal, memoSearchText_, &ok);
-    if (!ok || text.isEmpty())
+    const auto text = dialogs().inputText(QStringLiteral("Memo Search"), QStringLiteral("Search For"), memoSearchText_);
+    if (!text || text->isEmpty())
         return;
-    memoSearchText_ = text;
-    TQVWSearching w(model_, text, true, this);
+    memoSearchText_ = *text;
+    TQVWSearching w(model_, *text, true, this);
     w.exec();
     memoFound_ = w.found();
     SetButtons();

@@ -12,6 +12,7 @@ public:
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
     }
     bool question(const QString&, const QString&, bool) override { return false; }
+    std::optional<QString> inputText(const QString&, const QString&, const QString&) override { return std::nullopt; }
     std::optional<QString> openFileName(const FileDialogOptions&) override { return std::nullopt; }
     std::optional<QString> saveFileName(const FileDialogOptions&) override { return std::nullopt; }
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }

@@ -39,6 +39,9 @@ public:
     // Yes/No question; returns true for Yes. Escape gives No.
     virtual bool question(const QString& title, const QString& text, bool defaultYes = true) = 0;
 
+    // A line of text asked for in a small box; nullopt when cancelled.
+    virtual std::optional<QString> inputText(const QString& title, const QString& prompt, const QString& initial) = 0;
+
     // The chosen path, or nullopt when the user cancelled.
     virtual std::optional<QString> openFileName(const FileDialogOptions& options) = 0;
     virtual std::optional<QString> saveFileName(const FileDialogOptions& options) = 0;

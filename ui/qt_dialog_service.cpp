@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QFormLayout>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -52,6 +54,14 @@ bool QtDialogService::question(const QString& title, const QString& text, bool d
     box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogService::inputText(const QString& title, const QString& prompt, const QString& initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(parentWindow(), title, prompt, QLineEdit::Normal, initial, &ok);
+    if (!ok)
+        return std::nullopt;
+    return text;
 }
 
 std::optional<QString> QtDialogService::openFileName(const FileDialogOptions& options) {

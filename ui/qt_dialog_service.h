@@ -10,6 +10,7 @@ class QtDialogService final : public DialogService {
 public:
     void message(const QString& title, const QString& text, MessageIcon icon) override;
     bool question(const QString& title, const QString& text, bool defaultYes) override;
+    std::optional<QString> inputText(const QString& title, const QString& prompt, const QString& initial) override;
     std::optional<QString> openFileName(const FileDialogOptions& options) override;
     std::optional<QString> saveFileName(const FileDialogOptions& options) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;

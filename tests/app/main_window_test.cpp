@@ -700,6 +700,22 @@ void MainWindowTest::memoSearch() {
     QVERIFY(!m.w.model().FindTextInMemo("NEWS", false, [] { return false; }));
     QCOMPARE(t.recNo(), here);
     QCOMPARE(beeps.count(), 1);
+    // Through the window: "Search Memo" asks for the text, "Find Next" shows while found.
+    ScriptedDialogService dialogs;
+    dialogs.inputs = {QString("letter")};
+    t.first();
+    m.w.notebook()->setCurrentIndex(1);
+    {
+        ModalCloser closer([](QDialog*) {});  // the search window closes itself
+        m.w.SearchMemoButtonClick();
+        QCOMPARE(closer.seen, QStringList{"TQVWSearching"});
+    }
+    QCOMPARE(dialogs.shown[0].title, QString("Memo Search"));
+    QCOMPARE(dialogs.shown[0].text, QString("Search For"));
+    QCOMPARE(m.last(), QString("Jones"));
+    QVERIFY(m.w.button("FindNext")->isVisible());
+    m.w.SearchMemoNextButtonClick();
+    QVERIFY(!m.w.button("FindNext")->isVisible());
 }
 
 void MainWindowTest::unavailableCommandsSaySo() {

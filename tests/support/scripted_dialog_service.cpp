@@ -45,6 +45,11 @@ bool ScriptedDialogService::question(const QString& title, const QString& text, 
     return a;
 }
 
+std::optional<QString> ScriptedDialogService::inputText(const QString& title, const QString& prompt, const QString&) {
+    shown.push_back({QStringLiteral("input"), title, prompt});
+    return take(inputs);
+}
+
 std::optional<QString> ScriptedDialogService::openFileName(const FileDialogOptions& options) {
     shown.push_back({QStringLiteral("open"), options.caption, options.filter});
     fileRequests.push_back(options);

@@ -12,7 +12,7 @@
 class ScriptedDialogService final : public qorvel::DialogService {
 public:
     struct Shown {
-        QString kind;  // "message", "question", "open", "save", "font", "color", "print"
+        QString kind;  // "message", "question", "input", "open", "save", "font", "color", "print"
         QString title;
         QString text;
     };
@@ -23,6 +23,7 @@ public:
     std::vector<Shown> shown;
     std::deque<bool> answers;
     std::deque<std::optional<QString>> files;
+    std::deque<std::optional<QString>> inputs;
     std::deque<std::optional<QFont>> fonts;
     std::deque<std::optional<QColor>> colors;
     std::deque<std::function<bool(qorvel::PrintDialogRequest&)>> prints;
@@ -34,6 +35,7 @@ public:
 
     void message(const QString& title, const QString& text, qorvel::MessageIcon icon) override;
     bool question(const QString& title, const QString& text, bool defaultYes) override;
+    std::optional<QString> inputText(const QString& title, const QString& prompt, const QString& initial) override;
     std::optional<QString> openFileName(const qorvel::FileDialogOptions& options) override;
     std::optional<QString> saveFileName(const qorvel::FileDialogOptions& options) override;
     std::optional<QFont> chooseFont(const QFont& initial) override;
