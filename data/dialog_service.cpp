@@ -18,6 +18,7 @@ public:
     std::optional<QFont> chooseFont(const QFont&) override { return std::nullopt; }
     std::optional<QColor> chooseColor(const QColor&) override { return std::nullopt; }
     bool printDialog(PrintDialogRequest&) override { return false; }
+    bool printerSetupDialog(PrinterSetupRequest&) override { return false; }
 };
 
 QuietDialogService g_quiet;

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace qorvel {
@@ -29,6 +30,18 @@ struct PrintDialogRequest {
     int maxPage = 1;  // 0 when the number of pages is not known yet
 };
 
+// Choices of the printer set-up dialog. The paper and source lists depend on the
+// printer chosen in the dialog, so they are asked for as the choice changes.
+struct PrinterSetupRequest {
+    QStringList printers;
+    int printerIndex = 0;
+    std::function<QStringList(int printer)> papersOf;
+    std::function<QStringList(int printer)> binsOf;
+    int paperIndex = -1;  // -1: leave as it is
+    int binIndex = -1;
+    bool landscape = false;
+};
+
 // Every message box and standard dialog goes through this, so tests can script the
 // user's answers and read back what was shown.
 class DialogService {
@@ -49,6 +62,7 @@ public:
     virtual std::optional<QColor> chooseColor(const QColor& initial) = 0;
     // Returns false when cancelled; on true the request holds the choices.
     virtual bool printDialog(PrintDialogRequest& request) = 0;
+    virtual bool printerSetupDialog(PrinterSetupRequest& request) = 0;
 
     // The box titled "Information" with the information icon.
     void information(const QString& text) { message(QStringLiteral("Information"), text, MessageIcon::Information); }

@@ -1,5 +1,7 @@
 #include "qt_dialog_service.h"
 
+#include "ui/printer_setup_window.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -138,6 +140,14 @@ bool QtDialogService::printDialog(PrintDialogRequest& request) {
     request.allPages = all->isChecked();
     request.fromPage = from->value();
     request.toPage = std::max(from->value(), to->value());
+    return true;
+}
+
+bool QtDialogService::printerSetupDialog(PrinterSetupRequest& request) {
+    PrinterSetupWindow window(request, parentWindow());
+    if (window.exec() != QDialog::Accepted)
+        return false;
+    window.store(request);
     return true;
 }
 

@@ -16,6 +16,7 @@ public:
     std::optional<QFont> chooseFont(const QFont& initial) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     bool printDialog(PrintDialogRequest& request) override;
+    bool printerSetupDialog(PrinterSetupRequest& request) override;
 };
 
 }  // namespace qorvel

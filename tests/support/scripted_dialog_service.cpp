@@ -80,3 +80,12 @@ bool ScriptedDialogService::printDialog(PrintDialogRequest& request) {
     prints.pop_front();
     return answer(request);
 }
+
+bool ScriptedDialogService::printerSetupDialog(PrinterSetupRequest& request) {
+    shown.push_back({QStringLiteral("setup"), {}, {}});
+    if (setups.empty())
+        return false;
+    auto answer = setups.front();
+    setups.pop_front();
+    return answer(request);
+}

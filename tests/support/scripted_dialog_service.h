@@ -12,7 +12,7 @@
 class ScriptedDialogService final : public qorvel::DialogService {
 public:
     struct Shown {
-        QString kind;  // "message", "question", "input", "open", "save", "font", "color", "print"
+        QString kind;  // "message", "question", "input", "open", "save", "font", "color", "print", "setup"
         QString title;
         QString text;
     };
@@ -27,6 +27,7 @@ public:
     std::deque<std::optional<QFont>> fonts;
     std::deque<std::optional<QColor>> colors;
     std::deque<std::function<bool(qorvel::PrintDialogRequest&)>> prints;
+    std::deque<std::function<bool(qorvel::PrinterSetupRequest&)>> setups;
     std::vector<qorvel::FileDialogOptions> fileRequests;
 
     // Texts of all messages and questions, in order.
@@ -41,6 +42,7 @@ public:
     std::optional<QFont> chooseFont(const QFont& initial) override;
     std::optional<QColor> chooseColor(const QColor& initial) override;
     bool printDialog(qorvel::PrintDialogRequest& request) override;
+    bool printerSetupDialog(qorvel::PrinterSetupRequest& request) override;
 
     std::vector<qorvel::MessageIcon> icons;
 };
