@@ -4,7 +4,9 @@
 #include "app/single_instance.h"
 #include "data/dialog_service.h"
 #include "data/program_directory.h"
+#include "data/printer_presence.h"
 #include "data/supplied/supplied_tables.h"
+#include "print/printer_device.h"
 #include "ui/qt_dialog_service.h"
 
 #include <QApplication>
@@ -41,6 +43,8 @@ int runQorvel(int& argc, char** argv) {
 
     QtDialogService dialogService;
     setDialogService(&dialogService);
+    // The presence check asks the real printer list from here on.
+    setPrinterSystem(&print::devicePrinterSystem());
 
     int status = 2;
     if (installProgramHome(QApplication::arguments())) {
@@ -60,5 +64,7 @@ int runQorvel(int& argc, char** argv) {
         status = QApplication::exec();
     }
     setDialogService(nullptr);
+    setPrinterSystem(nullptr);
+    print::PrinterDevice::discardShared();
     return status;
 }
