@@ -203,9 +203,8 @@ Result<TreeCursor> CdxTree::last() {
     return damagedTree(*file_);
 }
 
-Result<TreeCursor> CdxTree::lowerBound(std::string_view prefix) {
-    const size_t len = std::min(prefix.size(), size_t(keyLength_));
-    auto below = [&](const char* key) { return std::memcmp(key, prefix.data(), len) < 0; };
+template <typename Before>
+Result<CdxTree::Landing> CdxTree::descend(Before before) {
     uint32_t off = root_;
     for (int depth = 0; depth < kMaxDepth; ++depth) {
         auto n = load(off);
@@ -215,74 +214,54 @@ Result<TreeCursor> CdxTree::lowerBound(std::string_view prefix) {
         int lo = 0, hi = int(node.size());
         while (lo < hi) {
             const int mid = (lo + hi) / 2;
-            if (below(node.key(size_t(mid), keyLength_)))
+            if (before(node, size_t(mid)))
                 lo = mid + 1;
             else
                 hi = mid;
         }
         if (node.leaf)
-            return normalize(TreeCursor{off, lo});
+            return Landing{off, lo, false};
         if (lo >= int(node.size()))
-            return TreeCursor{};
+            return Landing{0, 0, true};
         off = node.children[size_t(lo)];
     }
     return damagedTree(*file_);
+}
+
+Result<TreeCursor> CdxTree::lowerBound(std::string_view prefix) {
+    const size_t len = std::min(prefix.size(), size_t(keyLength_));
+    auto at = descend([&](const CdxNode& node, size_t i) {
+        return std::memcmp(node.key(i, keyLength_), prefix.data(), len) < 0;
+    });
+    if (!at)
+        return at.status();
+    return at->pastEnd ? TreeCursor{} : normalize(TreeCursor{at->leaf, at->pos});
 }
 
 Result<TreeCursor> CdxTree::upperBoundLast(std::string_view prefix) {
     const size_t len = std::min(prefix.size(), size_t(keyLength_));
-    auto above = [&](const char* key) { return std::memcmp(key, prefix.data(), len) > 0; };
     // Descend to the first entry above the prefix, then step back one.
-    uint32_t off = root_;
-    for (int depth = 0; depth < kMaxDepth; ++depth) {
-        auto n = load(off);
-        if (!n)
-            return n.status();
-        const CdxNode& node = **n;
-        int lo = 0, hi = int(node.size());
-        while (lo < hi) {
-            const int mid = (lo + hi) / 2;
-            if (!above(node.key(size_t(mid), keyLength_)))
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        if (node.leaf) {
-            TreeCursor c{off, lo};
-            auto p = prev(c);
-            if (!p)
-                return p.status();
-            return *p ? c : TreeCursor{};
-        }
-        if (lo >= int(node.size()))
-            return last();
-        off = node.children[size_t(lo)];
-    }
-    return damagedTree(*file_);
+    auto at = descend([&](const CdxNode& node, size_t i) {
+        return std::memcmp(node.key(i, keyLength_), prefix.data(), len) <= 0;
+    });
+    if (!at)
+        return at.status();
+    if (at->pastEnd)
+        return last();
+    TreeCursor c{at->leaf, at->pos};
+    auto p = prev(c);
+    if (!p)
+        return p.status();
+    return *p ? c : TreeCursor{};
 }
 
 Result<TreeCursor> CdxTree::lowerBoundEntry(const char* key, uint32_t recno) {
-    uint32_t off = root_;
-    for (int depth = 0; depth < kMaxDepth; ++depth) {
-        auto n = load(off);
-        if (!n)
-            return n.status();
-        const CdxNode& node = **n;
-        int lo = 0, hi = int(node.size());
-        while (lo < hi) {
-            const int mid = (lo + hi) / 2;
-            if (compareEntry(node.key(size_t(mid), keyLength_), node.recnos[size_t(mid)], key, recno) < 0)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        if (node.leaf)
-            return normalize(TreeCursor{off, lo});
-        if (lo >= int(node.size()))
-            return TreeCursor{};
-        off = node.children[size_t(lo)];
-    }
-    return damagedTree(*file_);
+    auto at = descend([&](const CdxNode& node, size_t i) {
+        return compareEntry(node.key(i, keyLength_), node.recnos[i], key, recno) < 0;
+    });
+    if (!at)
+        return at.status();
+    return at->pastEnd ? TreeCursor{} : normalize(TreeCursor{at->leaf, at->pos});
 }
 
 Result<bool> CdxTree::next(TreeCursor& c) {
@@ -460,13 +439,25 @@ Status CdxTree::splitLeaf(std::vector<Step>& path) {
     if (bestWorst > CdxPageLayout::kLeafSpace)
         return Status::Error(file_->name() + ": an index key is too long for a page");
 
-    CdxNode* left = file_->newNode(keyLength_, pad_, true);
-    left->keys.assign(right->keys.begin(), right->keys.begin() + std::ptrdiff_t(best * size_t(keyLength_)));
-    left->recnos.assign(right->recnos.begin(), right->recnos.begin() + std::ptrdiff_t(best));
-    right->keys.erase(right->keys.begin(), right->keys.begin() + std::ptrdiff_t(best * size_t(keyLength_)));
-    right->recnos.erase(right->recnos.begin(), right->recnos.begin() + std::ptrdiff_t(best));
-    countStored(*left, keyLength_, pad_);
+    auto left = splitOffLeft(right, best);
+    if (!left)
+        return left.status();
+    countStored(**left, keyLength_, pad_);
     countStored(*right, keyLength_, pad_);
+    return insertIntoParent(path, path.size() - 1, *left, right);
+}
+
+Result<CdxNode*> CdxTree::splitOffLeft(CdxNode* right, size_t count) {
+    CdxNode* left = file_->newNode(keyLength_, pad_, right->leaf);
+    const auto keyEnd = right->keys.begin() + std::ptrdiff_t(count * size_t(keyLength_));
+    left->keys.assign(right->keys.begin(), keyEnd);
+    right->keys.erase(right->keys.begin(), keyEnd);
+    left->recnos.assign(right->recnos.begin(), right->recnos.begin() + std::ptrdiff_t(count));
+    right->recnos.erase(right->recnos.begin(), right->recnos.begin() + std::ptrdiff_t(count));
+    if (!right->leaf) {
+        left->children.assign(right->children.begin(), right->children.begin() + std::ptrdiff_t(count));
+        right->children.erase(right->children.begin(), right->children.begin() + std::ptrdiff_t(count));
+    }
     left->left = right->left;
     left->right = right->offset;
     if (right->left != kNone) {
@@ -478,7 +469,7 @@ Status CdxTree::splitLeaf(std::vector<Step>& path) {
     }
     right->left = left->offset;
     dirty(right);
-    return insertIntoParent(path, path.size() - 1, left, right);
+    return left;
 }
 
 Status CdxTree::insertIntoParent(std::vector<Step>& path, size_t level, CdxNode* left, CdxNode* right) {
@@ -514,26 +505,10 @@ Status CdxTree::insertIntoParent(std::vector<Step>& path, size_t level, CdxNode*
 
 Status CdxTree::splitInterior(std::vector<Step>& path, size_t level) {
     CdxNode* right = path[level].node;
-    const size_t best = right->size() / 2;
-    CdxNode* left = file_->newNode(keyLength_, pad_, false);
-    left->keys.assign(right->keys.begin(), right->keys.begin() + std::ptrdiff_t(best * size_t(keyLength_)));
-    left->recnos.assign(right->recnos.begin(), right->recnos.begin() + std::ptrdiff_t(best));
-    left->children.assign(right->children.begin(), right->children.begin() + std::ptrdiff_t(best));
-    right->keys.erase(right->keys.begin(), right->keys.begin() + std::ptrdiff_t(best * size_t(keyLength_)));
-    right->recnos.erase(right->recnos.begin(), right->recnos.begin() + std::ptrdiff_t(best));
-    right->children.erase(right->children.begin(), right->children.begin() + std::ptrdiff_t(best));
-    left->left = right->left;
-    left->right = right->offset;
-    if (right->left != kNone) {
-        auto ln = load(right->left);
-        if (!ln)
-            return ln.status();
-        (*ln)->right = left->offset;
-        dirty(*ln);
-    }
-    right->left = left->offset;
-    dirty(right);
-    return insertIntoParent(path, level, left, right);
+    auto left = splitOffLeft(right, right->size() / 2);
+    if (!left)
+        return left.status();
+    return insertIntoParent(path, level, *left, right);
 }
 
 Status CdxTree::erase(const char* key, uint32_t recno) {

@@ -76,6 +76,15 @@ private:
         int index;
     };
     Result<CdxNode*> load(uint32_t offset);
+    // Where a descent ends: a position in a leaf, or past the tree's last entry.
+    struct Landing {
+        uint32_t leaf = 0;
+        int pos = 0;
+        bool pastEnd = false;
+    };
+    // Descends to the first entry for which before(node, index) is false.
+    template <typename Before>
+    Result<Landing> descend(Before before);
     int compareEntry(const char* a, uint32_t ra, const char* b, uint32_t rb) const;
     Status descendTo(const char* key, uint32_t recno, std::vector<Step>& path);
     Result<TreeCursor> normalize(TreeCursor c);
@@ -83,6 +92,8 @@ private:
     Status fixMaxUpwards(std::vector<Step>& path);
     Status splitLeaf(std::vector<Step>& path);
     Status splitInterior(std::vector<Step>& path, size_t level);
+    // Moves the first `count` entries of a node into a new node linked in on its left.
+    Result<CdxNode*> splitOffLeft(CdxNode* right, size_t count);
     Status insertIntoParent(std::vector<Step>& path, size_t level, CdxNode* left, CdxNode* right);
     Status removeChild(std::vector<Step>& path, size_t level);
     void setRoot(uint32_t offset);

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -201,12 +200,7 @@ Status DbfFile::truncate(uint32_t count) {
 Status DbfFile::writeHeader() {
     if (!writable_ || !headerDirty_)
         return Status::Ok();
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    header_.updateYear = local.tm_year + 1900;
-    header_.updateMonth = local.tm_mon + 1;
-    header_.updateDay = local.tm_mday;
+    header_.stampToday();
     const std::string fixed = header_.serializeFixed();
     if (!pwriteAll(fd_, fixed.data(), fixed.size(), 0))
         return Status::Error("Cannot write " + name_ + ": " + std::strerror(errno));

@@ -160,13 +160,17 @@ Result<DbfHeader> DbfHeader::forNewTable(const std::vector<FieldInfo>& in) {
     h.recordLength = static_cast<uint32_t>(offset);
     if (h.recordLength > 65500)
         return Status::Error("The record would be longer than 65500 bytes");
+    h.stampToday();
+    return h;
+}
+
+void DbfHeader::stampToday() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    h.updateYear = local.tm_year + 1900;
-    h.updateMonth = local.tm_mon + 1;
-    h.updateDay = local.tm_mday;
-    return h;
+    updateYear = local.tm_year + 1900;
+    updateMonth = local.tm_mon + 1;
+    updateDay = local.tm_mday;
 }
 
 std::string DbfHeader::serializeFixed() const {

@@ -65,6 +65,8 @@ struct DbfHeader {
     std::string serialize() const;
     // The first 32 bytes only (what changes as records are added).
     std::string serializeFixed() const;
+    // Sets the last-update date to today.
+    void stampToday();
 };
 
 // Valid field name: 1..10 characters, a letter first, then letters, digits or '_'.

@@ -103,14 +103,22 @@ void IndexFile::prepareTag(IndexTag& tag, const std::vector<FieldInfo>& fields) 
 
 Result<std::unique_ptr<IndexFile>> IndexFile::openCdx(const std::string& path, bool writable,
                                                       const std::vector<FieldInfo>& fields) {
+    auto opened = openPages(path, writable, true);
+    if (!opened)
+        return opened.status();
+    std::unique_ptr<IndexFile> f = std::move(*opened);
+    if (auto st = f->readDirectory(fields); !st)
+        return st;
+    return f;
+}
+
+Result<std::unique_ptr<IndexFile>> IndexFile::openPages(const std::string& path, bool writable, bool compound) {
     auto pf = PageFile::open(path, writable);
     if (!pf)
         return pf.status();
     std::unique_ptr<IndexFile> f(new IndexFile);
     f->file_ = std::move(*pf);
-    f->compound_ = true;
-    if (auto st = f->readDirectory(fields); !st)
-        return st;
+    f->compound_ = compound;
     return f;
 }
 
@@ -219,12 +227,10 @@ Result<std::unique_ptr<IndexFile>> IndexFile::createIdx(const std::string& path,
 
 Result<std::unique_ptr<IndexFile>> IndexFile::openIdx(const std::string& path, bool writable,
                                                      const std::vector<FieldInfo>& fields) {
-    auto pf = PageFile::open(path, writable);
-    if (!pf)
-        return pf.status();
-    std::unique_ptr<IndexFile> f(new IndexFile);
-    f->file_ = std::move(*pf);
-    f->compound_ = false;
+    auto opened = openPages(path, writable, false);
+    if (!opened)
+        return opened.status();
+    std::unique_ptr<IndexFile> f = std::move(*opened);
     char header[IndexHeader::kSize];
     if (f->file_->size() < IndexHeader::kSize + 512)
         return Status::Error(f->file_->name() + " is damaged: it is too short for an index");

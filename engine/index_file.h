@@ -87,6 +87,7 @@ private:
     IndexFile() = default;
     Status readDirectory(const std::vector<FieldInfo>& fields);
     static void prepareTag(IndexTag& tag, const std::vector<FieldInfo>& fields);
+    static Result<std::unique_ptr<IndexFile>> openPages(const std::string& path, bool writable, bool compound);
     // Gives the tag its tree, whose root moves are written into the tag's header.
     void attachTree(IndexTag& tag, char pad);
     Status writeHeader(const IndexTag& tag);
