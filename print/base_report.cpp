@@ -2,6 +2,7 @@
 
 #include "data/dialog_service.h"
 #include "print/painter_sink.h"
+#include "print/printer_device.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
@@ -497,9 +498,8 @@ bool TBaseReport::PrinterSetupDialog() {
     if (!dialogs().printerSetupDialog(request))
         return false;
     device.SetPrinterIndex(request.printerIndex);
-    const QStringList papers = device.Papers(), bins = device.Bins();
-    if (request.paperIndex >= 0 && request.paperIndex < papers.size())
-        device.selectPaperAt(request.paperIndex);
+    device.selectPaperAt(request.paperIndex);  // an index outside the list leaves the paper
+    const QStringList bins = device.Bins();
     if (request.binIndex >= 0 && request.binIndex < bins.size())
         device.SelectBin(bins[request.binIndex]);
     device.setOrientation(request.landscape ? PageOrientation::Landscape : PageOrientation::Portrait);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "print/report_ops.h"
-#include "print/printer_device.h"
 #include "print/status_format.h"
 
 #include <QDateTime>

@@ -24,13 +24,13 @@ int DeviceMapping::fontPixels(double points) const {
     return std::max(1, int(std::lround(dpiY * points / 72.0 * scaleY * zoom / 10000.0)));
 }
 
-QFont canvasFont(const FontSpec& spec, int pixelSize) {
-    QFont f(spec.name);
+QFont canvasFont(const FontSpec& wanted, int pixelSize) {
+    QFont f(wanted.name);
     f.setPixelSize(std::max(1, pixelSize));
-    f.setBold(spec.bold);
-    f.setItalic(spec.italic);
-    f.setUnderline(spec.underline);
-    f.setStrikeOut(spec.strikeOut);
+    f.setBold(wanted.bold);
+    f.setItalic(wanted.italic);
+    f.setUnderline(wanted.underline);
+    f.setStrikeOut(wanted.strikeOut);
     f.setHintingPreference(QFont::PreferNoHinting);
     f.setKerning(false);
     return f;
@@ -42,7 +42,7 @@ PainterSink::PainterSink(QPainter& painter, const DeviceMapping& mapping) : pain
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
 
-QFont PainterSink::deviceFont(const FontSpec& spec) const { return canvasFont(spec, map_.fontPixels(spec.size)); }
+QFont PainterSink::deviceFont(const FontSpec& wanted) const { return canvasFont(wanted, map_.fontPixels(wanted.size)); }
 
 QPen PainterSink::pen(const PenSpec& s) const {
     if (s.style == PenStyle::Clear)

@@ -34,12 +34,12 @@ public:
     void draw(const DrawOp& op) override;
     void endPage() override {}
 
-    // The font a spec asks for at this device's size.
-    QFont deviceFont(const FontSpec& spec) const;
+    // The font asked for, at this device's size.
+    QFont deviceFont(const FontSpec& wanted) const;
 
 private:
-    QPen pen(const PenSpec& spec) const;
-    QBrush brush(const BrushSpec& spec) const;
+    QPen pen(const PenSpec& wanted) const;
+    QBrush brush(const BrushSpec& wanted) const;
     QRectF box(double x1, double y1, double x2, double y2) const;
 
     QPainter& painter_;
@@ -48,6 +48,6 @@ private:
 
 // A font as every canvas measures and draws it: no hinting, so that widths scale
 // exactly with the resolution and print and preview lay text out alike.
-QFont canvasFont(const FontSpec& spec, int pixelSize);
+QFont canvasFont(const FontSpec& wanted, int pixelSize);
 
 }  // namespace qorvel::print

@@ -1,5 +1,6 @@
 // Against a real print server: a private cupsd with one cups-pdf queue. Skipped,
 // with the reason, where cupsd or the cups-pdf backend is not installed.
+#include "print/printer_device.h"
 #include "print/report_printer.h"
 #include "scripted_dialog_service.h"
 
